@@ -1,0 +1,25 @@
+# Native Linux build: the portable core, its unit tests and the benchmarks.
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+
+option(GLIMMER_SANITIZE "Build with address and undefined-behaviour sanitizers" ON)
+if(GLIMMER_SANITIZE)
+  set(SAN -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(glimmer_core PUBLIC ${SAN})
+  target_link_options(glimmer_core PUBLIC ${SAN})
+endif()
+
+file(GLOB UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TESTS})
+target_link_libraries(unit_tests PRIVATE glimmer_core GTest::gtest GTest::gtest_main Threads::Threads)
+add_test(NAME unit_tests COMMAND unit_tests)
+
+find_package(benchmark QUIET)
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
+if(benchmark_FOUND AND BENCH_SOURCES)
+  foreach(source IN LISTS BENCH_SOURCES)
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE glimmer_core benchmark::benchmark)
+  endforeach()
+endif()

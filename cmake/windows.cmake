@@ -1,0 +1,59 @@
+# Cross build: the screen saver, its shell library and the Windows test programs.
+enable_language(RC)
+
+set(WIN_DEFS UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0A00)
+# Static runtime: the .scr must need nothing but the system's own DLLs.
+set(WIN_LINK -static -static-libgcc -static-libstdc++)
+set(WIN_LIBS user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 ole32 oleaut32 uuid windowscodecs winmm shlwapi)
+
+target_compile_definitions(glimmer_core PUBLIC ${WIN_DEFS})
+
+add_library(glimmer_shell STATIC ${SHELL_SOURCES})
+target_link_libraries(glimmer_shell PUBLIC glimmer_core ${WIN_LIBS})
+target_link_options(glimmer_shell PUBLIC ${WIN_LINK})
+
+add_executable(o_glmk WIN32 res/o_glmk.rc)
+target_link_libraries(o_glmk PRIVATE glimmer_shell)
+target_link_options(o_glmk PRIVATE -municode -Wl,--whole-archive $<TARGET_FILE:glimmer_shell> -Wl,--no-whole-archive)
+set_target_properties(o_glmk PROPERTIES OUTPUT_NAME o_glmk SUFFIX .scr)
+
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(lib gtest gtest_main)
+  target_compile_options(${lib} PRIVATE -w)
+endforeach()
+
+function(glimmer_windows_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE glimmer_shell gtest gtest_main)
+  target_link_options(${name} PRIVATE ${WIN_LINK})
+endfunction()
+
+file(GLOB UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+glimmer_windows_test(unit_tests ${UNIT_TESTS})
+add_test(NAME unit_tests_wine COMMAND unit_tests)
+
+file(GLOB WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+if(WIN32_TESTS)
+  glimmer_windows_test(win32_tests ${WIN32_TESTS})
+  add_test(NAME win32_tests COMMAND win32_tests)
+endif()
+
+# A stand-in password.cpl whose answer each end-to-end test chooses.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/password_cpl/password_cpl.cpp)
+  add_library(password_cpl SHARED tests/password_cpl/password_cpl.cpp tests/password_cpl/password_cpl.def)
+  set_target_properties(password_cpl PROPERTIES PREFIX "" OUTPUT_NAME password SUFFIX .cpl)
+  target_link_options(password_cpl PRIVATE ${WIN_LINK})
+endif()
+
+file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+if(E2E_TESTS)
+  glimmer_windows_test(e2e_tests ${E2E_TESTS})
+  add_dependencies(e2e_tests o_glmk)
+  target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr")
+  add_test(NAME e2e_tests COMMAND e2e_tests)
+  set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+endif()
