@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "saver/cursor.h"
+#include "saver/monitors.h"
+#include "saver/saver_start.h"
+#include "tests/unit/fake_profile.h"
+
+using platform::Rect;
+
+namespace {
+
+// "1024x768+0+0,800x600-800+0": width x height, then the left and top offsets.
+std::vector<Rect> Monitors(const std::string& layout) {
+  std::vector<Rect> rects;
+  std::stringstream in(layout);
+  std::string one;
+  while (std::getline(in, one, ',')) {
+    int w = 0, h = 0, x = 0, y = 0;
+    char sx = '+', sy = '+';
+    std::sscanf(one.c_str(), "%dx%d%c%d%c%d", &w, &h, &sx, &x, &sy, &y);
+    if (sx == '-') x = -x;
+    if (sy == '-') y = -y;
+    rects.push_back({x, y, x + w, y + h});
+  }
+  return rects;
+}
+
+// The system's display count: shown while it is 0 or more.
+struct FakeCursor : platform::CursorDisplay {
+  explicit FakeCursor(int start) : count(start) {}
+  int Show(bool show) override {
+    calls.push_back(show);
+    count += show ? 1 : -1;
+    return count;
+  }
+  int count;
+  std::vector<bool> calls;
+};
+
+}  // namespace
+
+TEST(SaverMonitors, DeskIsTheUnionOfMonitorsAndTheOrigin) {
+  struct Case { const char* layout; Rect desk; int width; int height; };
+  const Case cases[] = {
+      {"1024x768+0+0", {0, 0, 1024, 768}, 1024, 768},
+      {"1024x768+0+0,800x600-800+0", {-800, 0, 1024, 768}, 1824, 768},
+      {"1024x768+0+0,1280x1024+0-1024", {0, -1024, 1280, 768}, 1280, 1792},
+      {"1920x1080+0+0,1920x1080+1920+0,1920x1080+3840+0", {0, 0, 5760, 1080}, 5760, 1080},
+      {"800x600+100+100", {0, 0, 900, 700}, 900, 700},  // the origin is always inside
+      {"", {0, 0, 0, 0}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layout);
+    Rect desk = saver::VirtualDesk(Monitors(c.layout));
+    EXPECT_EQ(desk, c.desk);
+    EXPECT_EQ(saver::DisplaySize(desk), (platform::Size{c.width, c.height}));
+  }
+}
+
+TEST(SaverCursor, HideLowersTheCountBelowZeroAndRestoreBringsItBack) {
+  struct Case { int start; int savedWant; size_t hideCalls; };
+  const Case cases[] = {{0, 0, 1}, {2, 2, 3}, {-3, -3, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.start);
+    FakeCursor cursor(c.start);
+    saver::CursorKeeper keeper(cursor);
+    keeper.HideCursor();
+    EXPECT_EQ(keeper.SavedCursorCount(), c.savedWant);
+    EXPECT_EQ(cursor.calls.size(), c.hideCalls);
+    EXPECT_LT(cursor.count, 0);
+    keeper.RestoreCursor();
+    EXPECT_EQ(cursor.count, c.start);
+  }
+}
+
+TEST(SaverCursor, RestoreRaisesAtLeastOnce) {
+  FakeCursor cursor(-1);
+  saver::CursorKeeper keeper(cursor);
+  keeper.HideCursor();  // keeps -1
+  cursor.count = 5;     // someone else raised it meanwhile
+  keeper.RestoreCursor();
+  EXPECT_EQ(cursor.count, 6);
+  EXPECT_EQ(cursor.calls.back(), true);
+}
+
+TEST(SaverStart, RereadsMultiAndCheckMAsStored) {
+  FakeProfile file;
+  for (auto [k, v] : {std::pair{L"Folder", L"C:\\CG"}, {L"Speed", L"300"}, {L"MouseM", L"x"},
+                      {L"CheckM", L"0"}, {L"Biliner", L"1"}, {L"Multi", L"1"}})
+    file.Set(k, v);
+  saver::SaverStartValues got = saver::TakeSaverSettings(file, nullptr);
+  EXPECT_EQ(got.record.Biliner, 1);
+  EXPECT_EQ(got.record.CheckM, 0);  // not forced on by the bilinear rule here
+  EXPECT_EQ(got.record.Multi, 1);
+  EXPECT_EQ(got.Folder, L"C:\\CG");
+  EXPECT_EQ(got.Speed, L"300");
+  EXPECT_EQ(got.MouseM, L"x");
+}
+
+TEST(SaverStart, TakesTheDialogsRecordWhenThereIsOne) {
+  FakeProfile file;
+  file.Set(L"BgmPlay", L"0");
+  file.Set(L"CheckM", L"junk");
+  settings::SaverSettings dialog;
+  dialog.BgmPlay = 1;
+  dialog.CheckM = 0;
+  saver::SaverStartValues got = saver::TakeSaverSettings(file, &dialog);
+  EXPECT_EQ(got.record.BgmPlay, 1);
+  EXPECT_EQ(got.record.CheckM, 0);  // junk in the file leaves it alone
+  EXPECT_EQ(got.Folder, L" ");
+  EXPECT_EQ(got.Speed, L" ");
+}
