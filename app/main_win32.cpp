@@ -1,0 +1,153 @@
+// Program entry: the instance mutex, the windows, and the start-up dispatch.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/dispatch.h"
+#include "app/launcher_win32.h"
+#include "app/program_win32.h"
+#include "app/texts.h"
+#include "platform/win32_handles.h"
+#include "saver/saver_window_win32.h"
+#include "settings/settings_files_win32.h"
+
+namespace app {
+namespace {
+
+constexpr wchar_t kInstanceMutex[] = L"Orvella_Glimmerdeck_Running";
+constexpr wchar_t kAppWindowClass[] = L"GlimmerdeckApplication";
+
+HWND CreateApplicationWindow(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = instance;
+  wc.lpszClassName = kAppWindowClass;
+  RegisterClassExW(&wc);
+  return CreateWindowExW(0, kAppWindowClass, kAppTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                         nullptr);
+}
+
+// The start-up notice: silent once configure or preview was chosen.
+void NoFolderNotice() {
+  Program& program = TheProgram();
+  if (program.modeChosen != 0) return;
+  ShowNoFolderMessage(kNoFolderTitle);
+  if (program.launcher) program.launcher->ShowModeless();
+  settings::ShowSettingsDialog(program.appWindow, false);
+}
+
+using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
+
+// Only the Windows 9x family's mpr.dll has the password change; elsewhere the
+// missing entry takes the failure route.
+bool ChangeSaverPassword() {
+  platform::UniqueLibrary mpr(LoadLibraryW(L"mpr.dll"));
+  if (!mpr) return false;
+  auto change = reinterpret_cast<PwdChangePasswordProc>(
+      reinterpret_cast<void*>(GetProcAddress(mpr.get(), "PwdChangePasswordA")));
+  if (!change) return false;
+  change("SCRSAVE", nullptr, 0, 0);
+  return true;
+}
+
+bool FolderIsSaved() {
+  auto profile = settings::OpenSettings();
+  return settings::ReadFolderValue(profile, settings::kNoFolder) != settings::kNoFolder;
+}
+
+void RunSaverAndCloseLauncher() {
+  TheProgram().saver->Show();
+  TheProgram().launcher->Unload();
+}
+
+void Dispatch(StartMode mode) {
+  Program& program = TheProgram();
+  program.launcher->CentreOnPrimaryScreen();
+  program.modeChosen = 0;
+  switch (mode) {
+    case StartMode::Run:
+      if (FolderIsSaved())
+        RunSaverAndCloseLauncher();
+      else
+        NoFolderNotice();
+      return;
+    case StartMode::RunQuiet:
+      if (FolderIsSaved())
+        RunSaverAndCloseLauncher();
+      else
+        program.launcher->ShowModeless();
+      return;
+    case StartMode::ChangePassword:
+      program.saver->SetTimer1Interval(0);
+      if (!ChangeSaverPassword()) {
+        NoFolderNotice();
+        return;
+      }
+      EndProgram();
+    case StartMode::Configure:
+      program.saver->SetTimer1Interval(0);
+      program.modeChosen = 1;
+      program.launcher->ShowModeless();
+      return;
+    case StartMode::Preview:
+      program.saver->SetTimer1Interval(0);
+      program.modeChosen = 1;
+      EndProgram();
+  }
+}
+
+void DispatchOne(MSG& msg) {
+  Launcher* launcher = TheProgram().launcher;
+  if (launcher && IsDialogMessageW(launcher->Window(), &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+}  // namespace
+
+Program& TheProgram() {
+  static Program program;
+  return program;
+}
+
+void EndProgram() { ExitProcess(0); }
+
+void PumpPendingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) EndProgram();
+    DispatchOne(msg);
+  }
+}
+
+void ShowNoFolderMessage(const wchar_t* title) {
+  MessageBoxW(nullptr, kNoFolderPrompt, title, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
+}  // namespace app
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace app;
+  // Created in every mode: an open launcher is a running instance too.
+  platform::UniqueHandle instanceMutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
+  Program& program = TheProgram();
+  program.instance = instance;
+  program.previousInstance = GetLastError() == ERROR_ALREADY_EXISTS;
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  program.appWindow = CreateApplicationWindow(instance);
+  static saver::SaverWindow saverWindow;
+  static Launcher launcher;
+  saverWindow.Create(program.appWindow);
+  launcher.Create(program.appWindow);
+  program.saver = &saverWindow;
+  program.launcher = &launcher;
+
+  Dispatch(ChooseMode(ArgumentText(GetCommandLineW())));
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchOne(msg);
+  EndProgram();
+}

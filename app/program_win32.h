@@ -1,0 +1,35 @@
+#pragma once
+// What the whole program shares: its windows and the start-up facts.
+#include <windows.h>
+
+#include <cstdint>
+
+namespace saver {
+class SaverWindow;
+}
+
+namespace app {
+
+class Launcher;
+
+struct Program {
+  HINSTANCE instance = nullptr;
+  HWND appWindow = nullptr;      // hidden owner, captioned with the application title
+  bool previousInstance = false;  // another process held the instance mutex first
+  int16_t modeChosen = 0;
+  saver::SaverWindow* saver = nullptr;
+  Launcher* launcher = nullptr;
+};
+
+Program& TheProgram();
+
+// Ending the program ends the process at once: no closing events, nothing saved.
+[[noreturn]] void EndProgram();
+
+// Pumps every waiting message, letting the launcher and dialogs handle their keys.
+void PumpPendingMessages();
+
+// The information-icon message that asks for a picture folder.
+void ShowNoFolderMessage(const wchar_t* title);
+
+}  // namespace app
