@@ -4,7 +4,7 @@ enable_language(RC)
 set(WIN_DEFS UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0A00)
 # Static runtime: the .scr must need nothing but the system's own DLLs.
 set(WIN_LINK -static -static-libgcc -static-libstdc++)
-set(WIN_LIBS user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 ole32 oleaut32 uuid windowscodecs winmm shlwapi)
+set(WIN_LIBS version user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 ole32 oleaut32 uuid windowscodecs winmm shlwapi)
 
 target_compile_definitions(glimmer_core PUBLIC ${WIN_DEFS})
 
@@ -36,10 +36,17 @@ file(GLOB UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 glimmer_windows_test(unit_tests ${UNIT_TESTS})
 add_test(NAME unit_tests_wine COMMAND unit_tests)
 
+# Wine takes the ANSI code page from the locale: 932 as on the users' systems, and
+# 1252 under the C locale for the settings file's encoding rule.
+set(JAPANESE_ENV "LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8")
+
 file(GLOB WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TESTS)
   glimmer_windows_test(win32_tests ${WIN32_TESTS})
   add_test(NAME win32_tests COMMAND win32_tests)
+  add_test(NAME win32_settings_c_locale COMMAND win32_tests --gtest_filter=SettingsFile*)
+  set_tests_properties(win32_tests PROPERTIES ENVIRONMENT "${JAPANESE_ENV}" RUN_SERIAL TRUE)
+  set_tests_properties(win32_settings_c_locale PROPERTIES ENVIRONMENT "LANG=C;LC_ALL=C" RUN_SERIAL TRUE)
 endif()
 
 # A stand-in password.cpl whose answer each end-to-end test chooses.
@@ -55,5 +62,5 @@ if(E2E_TESTS)
   add_dependencies(e2e_tests o_glmk)
   target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr")
   add_test(NAME e2e_tests COMMAND e2e_tests)
-  set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
 endif()

@@ -49,7 +49,10 @@ void SaverWindow::SetTimer1Interval(UINT ms) {
     SetTimer(Window(), kTimer1, ms, nullptr);
 }
 
+// The window is stretched over the desk before it first appears, so that Wine's X11
+// driver sees a full-screen window and lets it take the keyboard focus.
 void SaverWindow::Show() {
+  StretchOverDesk();
   ShowWindow(Window(), SW_SHOW);
   SetForegroundWindow(Window());
   PostMessageW(Window(), kSetupMessage, 0, 0);
@@ -74,6 +77,8 @@ void SaverWindow::OnSetup() {
   ShowWindow(Window(), SW_SHOW);
   SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SetForegroundWindow(Window());
+  SetFocus(Window());
   showStarted_ = 0;
   if (app::TheProgram().previousInstance) app::EndProgram();
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);

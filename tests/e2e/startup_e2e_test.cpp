@@ -1,0 +1,170 @@
+// Start-up modes, the launcher and the saver window of the real o_glmk.scr.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+
+using e2e::SaverProcess;
+
+namespace {
+
+constexpr wchar_t kLauncher[] = L"Glimmerdeck Information";
+constexpr wchar_t kSaver[] = L"Glimmerdeck";
+constexpr wchar_t kNoFolderTitle[] = L"設定異常ダイアログ";
+constexpr DWORD kStartTimeout = 15000;
+
+class StartupTest : public testing::Test {
+ protected:
+  void SetUp() override { e2e::RemoveSettings(); }
+  void TearDown() override { e2e::RemoveSettings(); }
+};
+
+std::vector<std::wstring> ButtonCaptions(HWND window) {
+  std::vector<std::wstring> captions;
+  for (HWND button : e2e::ChildrenOfClass(window, L"Button")) {
+    if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) continue;
+    captions.push_back(e2e::WindowText(button));
+  }
+  return captions;
+}
+
+}  // namespace
+
+TEST_F(StartupTest, PreviewAndUnknownSwitchesEndAtOnceWithoutAWindow) {
+  for (const wchar_t* arguments : {L"/P 1234", L"/", L"/x"}) {
+    SaverProcess saver(arguments);
+    ASSERT_TRUE(saver.Started());
+    EXPECT_TRUE(saver.WaitForExit(kStartTimeout)) << arguments;
+  }
+}
+
+TEST_F(StartupTest, ChangePasswordEnds) {
+  SaverProcess saver(L"/A");
+  ASSERT_TRUE(saver.Started());
+  EXPECT_TRUE(saver.WaitForExit(kStartTimeout));
+}
+
+TEST_F(StartupTest, ConfigureAndNoSwitchShowTheLauncher) {
+  for (const wchar_t* arguments : {L"/C", L"", L"/c:1234", L"-c"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
+    SaverProcess saver(arguments);
+    HWND launcher = saver.WaitForWindow(kLauncher, kStartTimeout);
+    ASSERT_NE(launcher, nullptr);
+    EXPECT_EQ(ButtonCaptions(launcher), (std::vector<std::wstring>{L"設定", L"実行", L"終了"}));
+    EXPECT_EQ(saver.FindVisibleWindow(kSaver), nullptr);
+    EXPECT_TRUE(saver.Running());
+  }
+}
+
+TEST_F(StartupTest, LauncherExitButtonAndCloseBoxEndTheProgram) {
+  {
+    SaverProcess saver(L"/C");
+    HWND launcher = saver.WaitForWindow(kLauncher, kStartTimeout);
+    ASSERT_NE(launcher, nullptr);
+    e2e::ClickButton(e2e::ChildrenOfClass(launcher, L"Button").back());  // 終了
+    EXPECT_TRUE(saver.WaitForExit(5000));
+  }
+  {
+    SaverProcess saver(L"/C");
+    HWND launcher = saver.WaitForWindow(kLauncher, kStartTimeout);
+    ASSERT_NE(launcher, nullptr);
+    PostMessageW(launcher, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(saver.WaitForExit(5000));
+  }
+}
+
+TEST_F(StartupTest, RunWithoutFolderShowsTheNoticeThenTheLauncher) {
+  SaverProcess saver(L"/S");
+  HWND box = saver.WaitForWindow(kNoFolderTitle, kStartTimeout);
+  ASSERT_NE(box, nullptr);
+  wchar_t prompt[256] = {};
+  GetDlgItemTextW(box, 0xFFFF, prompt, 256);
+  EXPECT_STREQ(prompt, L"ＣＧのあるフォルダを指定して下さい。");
+  EXPECT_EQ(saver.FindVisibleWindow(kLauncher), nullptr);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_NE(saver.WaitForWindow(kLauncher, 5000), nullptr);
+  EXPECT_EQ(saver.FindVisibleWindow(kSaver), nullptr);
+}
+
+TEST_F(StartupTest, QuietRunWithoutFolderShowsOnlyTheLauncher) {
+  SaverProcess saver(L"-S");
+  EXPECT_NE(saver.WaitForWindow(kLauncher, kStartTimeout), nullptr);
+  EXPECT_EQ(saver.FindVisibleWindow(kNoFolderTitle), nullptr);
+}
+
+TEST_F(StartupTest, LauncherRunWithoutFolderShowsTheNotice) {
+  SaverProcess saver(L"/C");
+  HWND launcher = saver.WaitForWindow(kLauncher, kStartTimeout);
+  ASSERT_NE(launcher, nullptr);
+  e2e::ClickButton(e2e::ChildrenOfClass(launcher, L"Button")[2]);  // 実行, after the frame and 設定
+  HWND box = saver.WaitForWindow(kNoFolderTitle, 5000);
+  ASSERT_NE(box, nullptr);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  e2e::Sleep(500);
+  EXPECT_NE(saver.FindVisibleWindow(kLauncher), nullptr);
+}
+
+TEST_F(StartupTest, RunWithFolderCoversTheScreenInBlackOnTop) {
+  e2e::WriteSettingsText(e2e::SettingsWithFolder("C:\\windows\\temp"));
+  SaverProcess first(L"/S");
+  HWND window = first.WaitForWindow(kSaver, kStartTimeout);
+  ASSERT_NE(window, nullptr);
+  e2e::Sleep(1000);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+  for (POINT p : {POINT{0, 0}, POINT{512, 384}, POINT{1023, 767}}) EXPECT_EQ(e2e::ScreenPixel(p.x, p.y), RGB(0, 0, 0));
+  EXPECT_EQ(first.FindVisibleWindow(kLauncher), nullptr);
+  EXPECT_EQ(GetForegroundWindow(), window);
+  e2e::PressKey(VK_SPACE);
+  EXPECT_TRUE(first.WaitForExit(5000));
+}
+
+TEST_F(StartupTest, SecondRunEndsByItselfAndLeavesTheFirstRunning) {
+  e2e::WriteSettingsText(e2e::SettingsWithFolder("C:\\windows\\temp"));
+  SaverProcess first(L"/S");
+  ASSERT_NE(first.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  e2e::Sleep(500);
+  SaverProcess second(L"/S");
+  EXPECT_TRUE(second.WaitForExit(kStartTimeout));
+  EXPECT_TRUE(first.Running());
+  EXPECT_NE(first.FindVisibleWindow(kSaver), nullptr);
+}
+
+TEST_F(StartupTest, VersionBlockNamesTheProgram) {
+  std::wstring path = e2e::ScrPath();
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> block(size);
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+  struct Want { const wchar_t* name; const wchar_t* value; };
+  const Want wants[] = {{L"Comments", L"Glimmerdeck Version 3.30"},
+                        {L"ProductName", L"Glimmerdeck"},
+                        {L"CompanyName", L"Brightfen"},
+                        {L"FileVersion", L"3.30"},
+                        {L"ProductVersion", L"3.30"},
+                        {L"InternalName", L"o_glmk"},
+                        {L"FileDescription", L"指定のフォルダの画像を表示するスクリーンセーバー"}};
+  for (const auto& want : wants) {
+    std::wstring query = std::wstring(L"\\StringFileInfo\\041104B0\\") + want.name;
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) << want.name;
+    EXPECT_STREQ(value, want.value);
+  }
+  HMODULE scr = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(scr, nullptr);
+  wchar_t name[64] = {};
+  LoadStringW(scr, 1, name, 64);
+  EXPECT_STREQ(name, L"Glimmerdeck");
+  FreeLibrary(scr);
+}
