@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,18 +63,31 @@ bool FitsAnsiCodePage(const std::wstring& text) {
   return size > 0 && !usedDefault;
 }
 
-bool ConvertFileToUtf16(const std::wstring& path) {
+std::optional<std::wstring> ReadTextFile(const std::wstring& path) {
   auto read = ReadWholeFile(path);
-  if (!read) return false;
+  if (!read) return std::nullopt;
   const std::vector<char>& bytes = *read;
-  if (IsUtf16File(bytes)) return true;
+  if (IsUtf16File(bytes)) {
+    std::wstring text((bytes.size() - 2) / 2, L'\0');
+    memcpy(text.data(), bytes.data() + 2, text.size() * sizeof(wchar_t));
+    return text;
+  }
   std::wstring text;
   if (!bytes.empty()) {
     int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     text.resize(length);
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
   }
-  text.insert(text.begin(), L'\xFEFF');
+  return text;
+}
+
+bool ConvertFileToUtf16(const std::wstring& path) {
+  auto read = ReadWholeFile(path);
+  if (!read) return false;
+  if (IsUtf16File(*read)) return true;
+  auto decoded = ReadTextFile(path);
+  if (!decoded) return false;
+  std::wstring text = L"\xFEFF" + *decoded;
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;

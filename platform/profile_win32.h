@@ -1,5 +1,6 @@
 #pragma once
 // The settings file through the private-profile functions.
+#include <optional>
 #include <string>
 
 #include "platform/ports.h"
@@ -26,5 +27,8 @@ bool FitsAnsiCodePage(const std::wstring& text);
 bool ConvertFileToUtf16(const std::wstring& path);
 
 std::wstring WindowsFolderSettingsPath();
+
+// The file's text as it is on the disk: UTF-16 after a byte-order mark, else ANSI.
+std::optional<std::wstring> ReadTextFile(const std::wstring& path);
 
 }  // namespace platform

@@ -126,12 +126,17 @@ SaverSettings ReadSettings(platform::Profile& profile) {
   return record;
 }
 
-void WriteSettings(platform::Profile& profile, const SaverSettings& record) {
+std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSettings& record) {
+  std::vector<std::pair<std::wstring, std::wstring>> lines;
   for (const auto& rule : KeyTable()) {
-    std::wstring value =
-        rule.kind == ValueKind::Text ? record.*rule.text : std::to_wstring(record.*rule.number);
-    profile.Put(kSection, rule.key, value);
+    lines.emplace_back(rule.key, rule.kind == ValueKind::Text ? record.*rule.text
+                                                               : std::to_wstring(record.*rule.number));
   }
+  return lines;
+}
+
+void WriteSettings(platform::Profile& profile, const SaverSettings& record) {
+  for (const auto& [key, value] : SettingsLines(record)) profile.Put(kSection, key, value);
 }
 
 }  // namespace settings

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ports.h"
@@ -66,6 +67,8 @@ std::optional<int16_t> ParseRanged(const std::wstring& text, int16_t minimum, in
 // Reads all keys; the first value that cannot be applied ends the reading silently.
 SaverSettings ReadSettings(platform::Profile& profile);
 void WriteSettings(platform::Profile& profile, const SaverSettings& record);
+// The key and value texts a save writes, in the file's order.
+std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSettings& record);
 
 // Bilinear smoothing forces enlarge, shrink and centre on, and keep-previous off.
 void ApplyBilinearRule(SaverSettings& record);

@@ -6,12 +6,24 @@
 
 #include "platform/profile_win32.h"
 #include "settings/settings.h"
+#include "settings/settings_location.h"
 
 namespace settings {
+
+SettingsLocations SystemSettingsLocations();
 
 // Every reader and writer of the settings goes through this path.
 std::wstring SettingsFilePath();
 platform::IniProfile OpenSettings();
+// Writes every key; falls back to the VirtualStore copy where the Windows folder refuses.
+std::wstring SaveSettings(const SaverSettings& record);
+
+class Win32SettingsDisk : public SettingsDisk {
+ public:
+  bool FileExists(const std::wstring& path) override;
+  bool CreateFolderFor(const std::wstring& filePath) override;
+  bool WriteAll(const std::wstring& path, const SaverSettings& record) override;
+};
 
 // Shows the settings dialog, modal over owner or modeless.
 void ShowSettingsDialog(HWND owner, bool modal);

@@ -2,6 +2,9 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <fstream>
 
 #include <vector>
 
@@ -137,6 +140,24 @@ TEST_F(StartupTest, SecondRunEndsByItselfAndLeavesTheFirstRunning) {
   EXPECT_TRUE(second.WaitForExit(kStartTimeout));
   EXPECT_TRUE(first.Running());
   EXPECT_NE(first.FindVisibleWindow(kSaver), nullptr);
+}
+
+// Where Windows kept this file's writes for older builds: it holds the newer settings.
+TEST_F(StartupTest, RunReadsTheVirtualStoreCopyWhenThereIsOne) {
+  PWSTR local = nullptr;
+  ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)));
+  std::wstring folder = std::wstring(local) + L"\\VirtualStore\\Windows";
+  CoTaskMemFree(local);
+  SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  std::wstring store = folder + L"\\O_GLMK.INI";
+  {
+    std::ofstream out(store.c_str(), std::ios::binary);
+    out << e2e::SettingsWithFolder("C:\\windows\\temp");
+  }
+  SaverProcess saver(L"/S");
+  EXPECT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  EXPECT_EQ(saver.FindVisibleWindow(kNoFolderTitle), nullptr);
+  DeleteFileW(store.c_str());
 }
 
 TEST_F(StartupTest, VersionBlockNamesTheProgram) {
