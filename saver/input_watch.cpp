@@ -1,22 +1,13 @@
 #include "saver/input_watch.h"
 
-#include <cmath>
 #include <cstdlib>
-#include <cwchar>
+
+#include "settings/settings.h"
 
 namespace saver {
 
 std::optional<double> SensitivityNumber(const std::wstring& mouseM) {
-  std::wstring text = mouseM.substr(0, mouseM.find(L'\0'));
-  size_t first = text.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(L" \t") - first + 1);
-  for (wchar_t c : text)
-    if (!(c == L'+' || c == L'-' || c == L'.' || (c >= L'0' && c <= L'9'))) return std::nullopt;
-  wchar_t* end = nullptr;
-  double value = std::wcstod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
-  return value;
+  return settings::NumberBeforeNul(mouseM);
 }
 
 void InputWatch::CheckMovement(MovePair pair, platform::Point cursor, bool windowVisible,

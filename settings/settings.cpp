@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <cmath>
+#include <cwchar>
 #include <cwctype>
 #include <tuple>
 
@@ -90,6 +92,19 @@ std::optional<long> ParseWholeNumber(const std::wstring& text) {
   while (i < text.size() && IsBlank(text[i])) ++i;
   if (i != text.size()) return std::nullopt;
   return negative ? -value : value;
+}
+
+std::optional<double> NumberBeforeNul(const std::wstring& raw) {
+  std::wstring text = CutAtNull(raw);
+  size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+  for (wchar_t c : text)
+    if (!(c == L'+' || c == L'-' || c == L'.' || (c >= L'0' && c <= L'9'))) return std::nullopt;
+  wchar_t* end = nullptr;
+  double value = std::wcstod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
 std::optional<int16_t> ParseRanged(const std::wstring& text, int16_t minimum, int16_t maximum) {

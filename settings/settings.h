@@ -61,6 +61,9 @@ std::wstring ReadFolderValue(platform::Profile& profile, const std::wstring& fal
 
 // A whole number with blanks around it allowed; nothing for any other text.
 std::optional<long> ParseWholeNumber(const std::wstring& text);
+// A decimal number (blanks around it, a sign and a fraction allowed) in the text before its
+// first NUL; nothing for any other text. The saver converts Speed and MouseM with it.
+std::optional<double> NumberBeforeNul(const std::wstring& text);
 std::optional<int16_t> ParseCheckBox(const std::wstring& text);
 std::optional<int16_t> ParseRanged(const std::wstring& text, int16_t minimum, int16_t maximum);
 

@@ -1,0 +1,95 @@
+#include "show/slide_show.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace show {
+
+void SlideShow::Run() {
+  if (!Start()) return;
+  for (;;) Cycle();
+}
+
+bool SlideShow::Start() {
+  if (list1_.empty()) {
+    host_.HideWindow();
+    host_.ReportNoFolder();
+    return false;
+  }
+  host_.ShowOnTop();
+  return true;
+}
+
+int SlideShow::ChooseEntry() {
+  const int count = static_cast<int>(list1_.size());
+  const settings::SaverSettings& s = host_.Settings();
+  if (s.OderFileName == 1) {
+    int next = (selected_ == count - 1) ? 0 : selected_ + 1;
+    if (!nameOrderStarted_) {
+      nameOrderStarted_ = true;
+      next = 0;
+    }
+    return next;
+  }
+  if (s.Shaffle == 1) return shuffle_.Step(count, selected_, random_);
+  random_.SeedFromClock();
+  randomPick_ = static_cast<int32_t>(std::floor(static_cast<double>(count) * random_.Next() + 1));
+  return randomPick_ - 1;
+}
+
+// The tick count wraps after 49.7 days; the difference of two readings in unsigned 32-bit
+// arithmetic is the time between them across the wrap too.
+void SlideShow::WaitInterval() {
+  for (;;) {
+    const uint32_t elapsed = host_.Ticks() - lastDrawTick_;
+    if (static_cast<double>(waitMs_) <= static_cast<double>(elapsed)) return;
+    host_.PumpPending();
+    const double remaining = std::ceil(static_cast<double>(waitMs_) - elapsed);
+    host_.WaitForMessageOrTimeout(static_cast<uint32_t>(std::max(1.0, std::min(remaining, 4.0e9))));
+  }
+}
+
+void SlideShow::Cycle() {
+  LoadedPicture picture;
+  Placement placement;
+  host_.PumpPending();
+  if (host_.Settings().Multi == 1) {
+    platform::Size screen = host_.PrimaryScreenSize();
+    display_ = {screen.width - 1, screen.height - 1};
+  }
+  const platform::Size area = display_;
+  host_.PumpPending();
+  host_.SetTimer1Interval(100);
+
+  const int chosen = list1_.empty() ? kNoEntry : ChooseEntry();
+  selected_ = (chosen >= 0 && chosen < static_cast<int>(list1_.size())) ? chosen : selected_;
+  const std::wstring path =
+      (selected_ >= 0 && selected_ < static_cast<int>(list1_.size())) ? list1_[selected_] : std::wstring();
+
+  host_.SetIdleTicks(100);
+  waitMs_ = 100;
+  WaitInterval();
+  if (!path.empty()) host_.LoadPicture(path, picture);
+  host_.PumpPending();
+  if (picture.width < 2 && picture.height < 2) return;
+  host_.PumpPending();
+
+  const settings::SaverSettings& s = host_.Settings();
+  const FitOptions options{s.CheckM == 1, s.Kakudai == 1, s.Cyuuou == 1};
+  placement = PlacePicture({picture.width, picture.height}, area, options, random_);
+
+  host_.SetIdleTicks(100);
+  if (auto speed = settings::NumberBeforeNul(speed_)) waitMs_ = static_cast<float>(*speed);
+  WaitInterval();
+  lastDrawTick_ = host_.Ticks();
+  if (placement.size.width < 2 && placement.size.height < 2) return;
+
+  if (host_.Settings().Biliner == 1) {
+    host_.DrawBilinerPicture(path, picture);
+    return;
+  }
+  if (host_.Settings().Refresh != 1) host_.ClearWindow();
+  if (!placement.IsEmpty()) host_.PaintPicture(picture, placement);
+}
+
+}  // namespace show

@@ -1,0 +1,80 @@
+#pragma once
+// The show loop: choose, load, fit, place, pace and draw one picture per cycle.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/geometry.h"
+#include "platform/ports.h"
+#include "settings/settings.h"
+#include "show/placement.h"
+#include "show/shuffle.h"
+
+namespace show {
+
+// A picture at its natural size as 32-bit blue-green-red-unused pixels, row by row.
+// A file that cannot be loaded leaves the 1 x 1 of a cleared loader.
+struct LoadedPicture {
+  int32_t width = 1;
+  int32_t height = 1;
+  std::vector<uint32_t> pixels;
+};
+
+class ShowHost {
+ public:
+  virtual ~ShowHost() = default;
+  virtual void PumpPending() = 0;
+  virtual uint32_t Ticks() = 0;
+  virtual void WaitForMessageOrTimeout(uint32_t timeoutMs) = 0;
+  // Fills picture and returns true, or leaves it as it is and returns false.
+  virtual bool LoadPicture(const std::wstring& path, LoadedPicture& picture) = 0;
+  virtual void ClearWindow() = 0;
+  virtual void PaintPicture(const LoadedPicture& picture, const Placement& placement) = 0;
+  virtual void DrawBilinerPicture(const std::wstring& path, const LoadedPicture& picture) = 0;
+  virtual void SetTimer1Interval(uint32_t ms) = 0;
+  virtual void SetIdleTicks(int32_t ticks) = 0;
+  virtual platform::Size PrimaryScreenSize() = 0;
+  virtual void HideWindow() = 0;
+  // Visible, activated, topmost, and the system's saver flag on.
+  virtual void ShowOnTop() = 0;
+  virtual void ReportNoFolder() = 0;
+  // The check-box settings as they stand now: a change takes effect at its next use.
+  virtual const settings::SaverSettings& Settings() = 0;
+};
+
+class SlideShow {
+ public:
+  SlideShow(ShowHost& host, platform::Random& random, const std::vector<std::wstring>& list1,
+            platform::Size& display, const std::wstring& speed)
+      : host_(host), random_(random), list1_(list1), display_(display), speed_(speed) {}
+
+  // Never returns while pictures are shown; returns at once for an empty catalogue.
+  void Run();
+  // The start steps; false (window hidden, notice shown) when there is nothing to show.
+  bool Start();
+  void Cycle();
+  // Waits until waitMs milliseconds have passed since the last drawing, pumping
+  // messages on every wake.
+  void WaitInterval();
+
+  int SelectedEntry() const { return selected_; }
+  uint32_t LastDrawTick() const { return lastDrawTick_; }
+
+ private:
+  int ChooseEntry();
+
+  ShowHost& host_;
+  platform::Random& random_;
+  const std::vector<std::wstring>& list1_;
+  platform::Size& display_;
+  const std::wstring& speed_;
+
+  uint32_t lastDrawTick_ = 0;
+  float waitMs_ = 0;
+  int32_t randomPick_ = 0;
+  bool nameOrderStarted_ = false;
+  int selected_ = kNoEntry;
+  ShufflePass shuffle_;
+};
+
+}  // namespace show
