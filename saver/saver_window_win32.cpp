@@ -5,6 +5,9 @@
 
 #include "app/program_win32.h"
 #include "app/texts.h"
+#include "pictures/catalogue.h"
+#include "pictures/directory_lister_win32.h"
+#include "pictures/picture_loader_win32.h"
 #include "platform/geometry_win32.h"
 #include "saver/monitors.h"
 #include "saver/saver_start.h"
@@ -29,7 +32,49 @@ BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT rect, LPARAM data) {
   return TRUE;
 }
 
+struct PumpPort : platform::MessagePump {
+  void PumpPending() override { app::PumpPendingMessages(); }
+};
+
+BITMAPINFO TopDownInfo(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 }  // namespace
+
+void BackBuffer::Resize(int width, int height) {
+  if (width == width_ && height == height_ && dc_) return;
+  if (dc_ && original_) SelectObject(dc_.get(), original_);
+  bitmap_.reset();
+  dc_.reset(CreateCompatibleDC(nullptr));
+  pixels_ = nullptr;
+  width_ = height_ = 0;
+  if (!dc_ || width <= 0 || height <= 0) return;
+  BITMAPINFO info = TopDownInfo(width, height);
+  void* bits = nullptr;
+  bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap_) return;
+  original_ = SelectObject(dc_.get(), bitmap_.get());
+  pixels_ = static_cast<uint32_t*>(bits);
+  width_ = width;
+  height_ = height;
+  Clear();
+}
+
+void BackBuffer::Clear() {
+  if (pixels_) std::fill(pixels_, pixels_ + size_t(width_) * height_, 0u);
+}
+
+SaverWindow::SaverWindow() : cursor_(systemCursor_), random_(clock_), ender_(*this) {
+  random_.SeedFromClock();
+}
 
 bool SaverWindow::Create(HWND owner) {
   Register(kClassName, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), nullptr);
@@ -37,16 +82,25 @@ bool SaverWindow::Create(HWND owner) {
   CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, app::kSaverCaption, WS_POPUP, 0, 0, 0, 0, owner,
                   nullptr, GetModuleHandleW(nullptr), this);
   if (!Window()) return false;
+  channel_ = std::make_unique<music::MciChannelWin32>(Window());
   SetTimer1Interval(timer1Interval_);
+  SetTimer(Window(), kTimer3, kTimer3Interval, nullptr);
   return true;
 }
 
-void SaverWindow::SetTimer1Interval(UINT ms) {
+void SaverWindow::SetTimer1Interval(uint32_t ms) {
   timer1Interval_ = ms;
   if (ms == 0)
     KillTimer(Window(), kTimer1);
   else
     SetTimer(Window(), kTimer1, ms, nullptr);
+}
+
+void SaverWindow::SetInterval(uint32_t intervalMs) {
+  if (intervalMs == 0)
+    KillTimer(Window(), kTimer2);
+  else
+    SetTimer(Window(), kTimer2, intervalMs, nullptr);
 }
 
 // The window is stretched over the desk before it first appears, so that Wine's X11
@@ -62,11 +116,10 @@ void SaverWindow::StretchOverDesk() {
   std::vector<platform::Rect> monitors;
   EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(&monitors));
   const platform::Rect desk = VirtualDesk(monitors);
-  const platform::Size size = DisplaySize(desk);
-  displayWidth_ = size.width;
-  displayHeight_ = size.height;
-  SetWindowPos(Window(), nullptr, desk.left, desk.top, size.width, size.height,
+  display_ = DisplaySize(desk);
+  SetWindowPos(Window(), nullptr, desk.left, desk.top, display_.width, display_.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  buffer_.Resize(display_.width, display_.height);
 }
 
 void SaverWindow::OnSetup() {
@@ -88,9 +141,19 @@ void SaverWindow::OnSetup() {
   mouseM_ = start.MouseM;
   try {
     list1_.clear();
-    mouseCount_ = 0;
+    pictures::Win32DirectoryLister lister;
+    PumpPort pump;
+    pictures::GetPictureFolder(pictures::kAddPictures, settings::CutAtNull(folder_), record_.SubFolder == 1,
+                               {lister, pump}, list1_);
+    watch_.Reset();
     HideCursor();
     showStarted_ = 1;
+    if (music::ShouldStartBgm(record_.BgmPlay, record_.BgmPlayName, music::IsNormalFile)) {
+      music_.emplace(*channel_, *this, record_.BgmPlayName);
+      music_->StartBgm();
+    }
+    show::SlideShow slideShow(*this, random_, list1_, display_, speed_);
+    slideShow.Run();
   } catch (...) {
   }
   if (showStarted_ == 0) ReportNoFolder();
@@ -103,9 +166,113 @@ void SaverWindow::ReportNoFolder() {
   settings::ShowSettingsDialog(app::TheProgram().appWindow, false);
 }
 
-void SaverWindow::EndSaver() {
-  RestoreCursor();
-  app::EndProgram();
+void SaverWindow::PumpPending() { app::PumpPendingMessages(); }
+
+// Sleeps until input or a timer arrives, instead of polling every millisecond.
+void SaverWindow::WaitForMessageOrTimeout(uint32_t timeoutMs) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE | MWMO_ALERTABLE);
+}
+
+bool SaverWindow::LoadPicture(const std::wstring& path, show::LoadedPicture& picture) {
+  return pictures::LoadPictureFile(path, picture);
+}
+
+void SaverWindow::ClearWindow() {
+  buffer_.Clear();
+  ShowBuffer(nullptr);
+}
+
+void SaverWindow::PaintPicture(const show::LoadedPicture& picture, const show::Placement& placement) {
+  if (!buffer_.Dc() || placement.IsEmpty()) return;
+  BITMAPINFO info = TopDownInfo(picture.width, picture.height);
+  SetStretchBltMode(buffer_.Dc(), COLORONCOLOR);
+  StretchDIBits(buffer_.Dc(), placement.position.x, placement.position.y, placement.size.width,
+                placement.size.height, 0, 0, picture.width, picture.height, picture.pixels.data(), &info,
+                DIB_RGB_COLORS, SRCCOPY);
+  RECT area = {placement.position.x, placement.position.y, placement.position.x + placement.size.width,
+               placement.position.y + placement.size.height};
+  ShowBuffer(&area);
+}
+
+// Smoothing comes with the bilinear scaler; until then such a picture is not drawn.
+void SaverWindow::DrawBilinerPicture(const std::wstring&, const show::LoadedPicture&) {}
+
+void SaverWindow::ShowBuffer(const RECT* area) {
+  RECT all = {0, 0, buffer_.Width(), buffer_.Height()};
+  const RECT& r = area ? *area : all;
+  platform::UniqueWindowDc screen(GetDC(Window()), platform::DcReleaser{Window()});
+  if (screen && buffer_.Dc())
+    BitBlt(screen.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.Dc(), r.left, r.top, SRCCOPY);
+}
+
+void SaverWindow::OnPaint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Window(), &paint);
+  if (buffer_.Dc()) {
+    const RECT& r = paint.rcPaint;
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.Dc(), r.left, r.top, SRCCOPY);
+  }
+  EndPaint(Window(), &paint);
+}
+
+platform::Size SaverWindow::PrimaryScreenSize() {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void SaverWindow::ShowOnTop() {
+  ShowWindow(Window(), SW_SHOW);
+  ActivateSaverWindow();
+  SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
+}
+
+void SaverWindow::StopMusic() { music::MCI_Stop(*channel_); }
+
+std::optional<uint32_t> SaverWindow::UsePassword() {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\desktop", 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    return std::nullopt;
+  platform::UniqueKey key(opened);
+  uint32_t value = 0;
+  DWORD size = sizeof(value);
+  if (RegQueryValueExW(key.get(), L"ScreenSaveUsePassword", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                       &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+void SaverWindow::SetScreenSaverRunning(bool running) {
+  BOOL previous = FALSE;
+  SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, running ? TRUE : FALSE, &previous, 0);
+}
+
+using VerifyScreenSavePwdProc = BOOL(WINAPI*)(HWND);
+
+// The Windows 9x family's password check; absent on NT-family systems.
+std::optional<uint32_t> SaverWindow::VerifyPassword() {
+  platform::UniqueLibrary cpl(LoadLibraryW(L"password.cpl"));
+  if (!cpl) return std::nullopt;
+  auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(
+      reinterpret_cast<void*>(GetProcAddress(cpl.get(), "VerifyScreenSavePwd")));
+  if (!verify) return std::nullopt;
+  return static_cast<uint32_t>(verify(Window()));
+}
+
+void SaverWindow::ActivateSaverWindow() {
+  if (HWND saver = FindWindowW(nullptr, app::kSaverCaption)) {
+    SetForegroundWindow(saver);
+    SetActiveWindow(saver);
+    SetFocus(saver);
+  }
+}
+
+void SaverWindow::EndProgram() { app::EndProgram(); }
+
+void SaverWindow::OnMovement(MovePair pair) {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  watch_.CheckMovement(pair, {cursor.x, cursor.y}, IsVisible(), mouseM_, [this] { ender_.EndSaver(); });
 }
 
 LRESULT SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -118,10 +285,22 @@ LRESULT SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (showStarted_ == 1) EndSaver();
+    case WM_XBUTTONDOWN:
+      ender_.EndSaver();
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMovement(MovePair::MouseMoveEvent);
       return 0;
     case WM_TIMER:
+      if (wParam == kTimer1) watch_.OnTimer1Tick();
+      if (wParam == kTimer3) OnMovement(MovePair::CursorPoll);
+      if (wParam == kTimer2 && music_) music_->Timer2_Timer();
       return 0;
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the back buffer covers every pixel
     case WM_CLOSE:
       return 0;  // the saver ends only through its input watch
     default:

@@ -2,13 +2,23 @@
 // The full-screen saver window: black, topmost, over every monitor.
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "music/background_music.h"
+#include "music/mci_module.h"
+#include "music/mci_channel_win32.h"
 #include "platform/base_window_win32.h"
 #include "platform/ports.h"
+#include "platform/random_generator.h"
+#include "platform/win32_handles.h"
 #include "saver/cursor.h"
+#include "saver/end_saver.h"
+#include "saver/input_watch.h"
 #include "settings/settings.h"
+#include "show/slide_show.h"
 
 namespace saver {
 
@@ -17,46 +27,104 @@ class SystemCursor : public platform::CursorDisplay {
   int Show(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
 };
 
-class SaverWindow : public platform::BaseWindow<SaverWindow> {
+class TickClock : public platform::Clock {
+ public:
+  uint32_t Ticks() override { return GetTickCount(); }
+};
+
+// An off-screen 32-bit picture of the whole window: drawing goes here first and is then
+// copied to the screen, so nothing flickers.
+class BackBuffer {
+ public:
+  void Resize(int width, int height);
+  HDC Dc() const { return dc_.get(); }
+  uint32_t* Pixels() const { return pixels_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void Clear();
+
+ private:
+  platform::UniqueMemoryDc dc_;
+  platform::UniqueGdi<HBITMAP> bitmap_;
+  HGDIOBJ original_ = nullptr;
+  uint32_t* pixels_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+class SaverWindow : public platform::BaseWindow<SaverWindow>,
+                    public show::ShowHost,
+                    public EndSaverHost,
+                    public music::MusicTimer {
  public:
   static constexpr UINT kTimer1 = 1;
+  static constexpr UINT kTimer2 = 2;
+  static constexpr UINT kTimer3 = 3;
   static constexpr UINT kTimer1Interval = 100;
+  static constexpr UINT kTimer3Interval = 10;
 
-  SaverWindow() : cursor_(systemCursor_) {}
+  SaverWindow();
   bool Create(HWND owner);
-  // 0 stops the timer.
-  void SetTimer1Interval(UINT ms);
   // Shows the window; the set-up runs once the caller's own steps are done.
   void Show();
   bool IsVisible() const { return IsWindowVisible(Window()) != FALSE; }
+  std::vector<std::wstring>& List1() { return list1_; }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // The show engine reads these.
-  int32_t DisplayWidth() const { return displayWidth_; }
-  int32_t DisplayHeight() const { return displayHeight_; }
-  const settings::SaverSettings& Record() const { return record_; }
-  std::vector<std::wstring>& List1() { return list1_; }
+  void ReportNoFolder() override;
 
-  void ReportNoFolder();
-  void HideCursor() { cursor_.HideCursor(); }
-  void RestoreCursor() { cursor_.RestoreCursor(); }
+  // show::ShowHost
+  void PumpPending() override;
+  uint32_t Ticks() override { return GetTickCount(); }
+  void WaitForMessageOrTimeout(uint32_t timeoutMs) override;
+  bool LoadPicture(const std::wstring& path, show::LoadedPicture& picture) override;
+  void ClearWindow() override;
+  void PaintPicture(const show::LoadedPicture& picture, const show::Placement& placement) override;
+  void DrawBilinerPicture(const std::wstring& path, const show::LoadedPicture& picture) override;
+  // 0 stops the timer.
+  void SetTimer1Interval(uint32_t ms) override;
+  void SetIdleTicks(int32_t ticks) override { watch_.SetIdleTicks(ticks); }
+  platform::Size PrimaryScreenSize() override;
+  void HideWindow() override { ShowWindow(Window(), SW_HIDE); }
+  void ShowOnTop() override;
+  const settings::SaverSettings& Settings() override { return record_; }
+
+  // EndSaverHost
+  void StopMusic() override;
+  void RestoreCursor() override { cursor_.RestoreCursor(); }
+  void HideCursor() override { cursor_.HideCursor(); }
+  std::optional<uint32_t> UsePassword() override;
+  void SetScreenSaverRunning(bool running) override;
+  std::optional<uint32_t> VerifyPassword() override;
+  void ActivateSaverWindow() override;
+  [[noreturn]] void EndProgram() override;
+
+  // music::MusicTimer, for Timer2
+  void SetInterval(uint32_t intervalMs) override;
 
  private:
   static constexpr UINT kSetupMessage = WM_APP + 1;
 
   void OnSetup();
   void StretchOverDesk();
-  void EndSaver();
+  void OnMovement(MovePair pair);
+  void ShowBuffer(const RECT* area);
+  void OnPaint();
 
   SystemCursor systemCursor_;
   CursorKeeper cursor_;
+  TickClock clock_;
+  platform::RandomGenerator random_;
+  InputWatch watch_;
+  SaverEnder ender_;
+  BackBuffer buffer_;
+  std::unique_ptr<music::MciChannelWin32> channel_;
+  std::optional<music::BackgroundMusic> music_;
   settings::SaverSettings record_;
   std::wstring folder_, speed_, mouseM_;
-  int32_t displayWidth_ = 0;
-  int32_t displayHeight_ = 0;
+  platform::Size display_;
   int32_t showStarted_ = 0;
-  int32_t mouseCount_ = 0;
   UINT timer1Interval_ = kTimer1Interval;
   std::vector<std::wstring> list1_;
 };
