@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e_support.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -145,5 +147,116 @@ void PressKey(WORD virtualKey) {
 }
 
 void Sleep(DWORD ms) { ::Sleep(ms); }
+
+}  // namespace e2e
+
+namespace e2e {
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+void WriteBmp(const std::wstring& path, int width, int height, COLORREF (*colourAt)(int, int, int, int)) {
+  const int rowBytes = (width * 3 + 3) & ~3;
+  const uint32_t imageBytes = static_cast<uint32_t>(rowBytes) * height;
+  std::string file(54 + imageBytes, '\0');
+  auto put32 = [&](size_t at, uint32_t v) { memcpy(&file[at], &v, 4); };
+  auto put16 = [&](size_t at, uint16_t v) { memcpy(&file[at], &v, 2); };
+  file[0] = 'B';
+  file[1] = 'M';
+  put32(2, static_cast<uint32_t>(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(width));
+  put32(22, static_cast<uint32_t>(height));
+  put16(26, 1);
+  put16(28, 24);
+  put32(34, imageBytes);
+  for (int y = 0; y < height; ++y) {
+    char* row = &file[54 + static_cast<size_t>(height - 1 - y) * rowBytes];
+    for (int x = 0; x < width; ++x) {
+      COLORREF c = colourAt(x, y, width, height);
+      row[x * 3] = static_cast<char>(GetBValue(c));
+      row[x * 3 + 1] = static_cast<char>(GetGValue(c));
+      row[x * 3 + 2] = static_cast<char>(GetRValue(c));
+    }
+  }
+  WriteBytes(path, file);
+}
+
+namespace {
+COLORREF solidColour = 0;
+COLORREF Solid(int, int, int, int) { return solidColour; }
+
+void RemoveFolderTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveFolderTree(path);
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+}  // namespace
+
+void WriteSolidBmp(const std::wstring& path, int width, int height, COLORREF colour) {
+  solidColour = colour;
+  WriteBmp(path, width, height, Solid);
+}
+
+std::wstring FreshFolder(const std::wstring& name) {
+  CreateDirectoryW(L"C:\\glimmer_e2e", nullptr);
+  std::wstring folder = L"C:\\glimmer_e2e\\" + name;
+  RemoveFolderTree(folder);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::string Narrow(const std::wstring& text) {
+  int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(size > 0 ? size - 1 : 0, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+void SetUsePassword(bool on) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  if (on) {
+    DWORD one = 1;
+    RegSetValueExW(key, L"ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), sizeof(one));
+  } else {
+    RegDeleteValueW(key, L"ScreenSaveUsePassword");
+  }
+  RegCloseKey(key);
+}
+
+void MoveCursor(int x, int y) { SetCursorPos(x, y); }
+
+void Click(int x, int y) {
+  SetCursorPos(x, y);
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+bool Near(COLORREF got, COLORREF want, int tolerance) {
+  return std::abs(GetRValue(got) - GetRValue(want)) <= tolerance &&
+         std::abs(GetGValue(got) - GetGValue(want)) <= tolerance &&
+         std::abs(GetBValue(got) - GetBValue(want)) <= tolerance;
+}
 
 }  // namespace e2e

@@ -46,3 +46,20 @@ void PressKey(WORD virtualKey);
 void Sleep(DWORD ms);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// A 24-bit BMP file whose pixels come from colourAt(x, y) as RGB().
+void WriteBmp(const std::wstring& path, int width, int height, COLORREF (*colourAt)(int x, int y, int w, int h));
+void WriteSolidBmp(const std::wstring& path, int width, int height, COLORREF colour);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+// A fresh, empty folder C:\glimmer_e2e\<name>.
+std::wstring FreshFolder(const std::wstring& name);
+std::string Narrow(const std::wstring& text);
+void SetUsePassword(bool on);
+void MoveCursor(int x, int y);
+void Click(int x, int y);
+// True when every colour component is within tolerance of want.
+bool Near(COLORREF got, COLORREF want, int tolerance = 24);
+
+}  // namespace e2e

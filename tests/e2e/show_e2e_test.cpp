@@ -1,0 +1,200 @@
+// The slideshow of the real o_glmk.scr on a 1024 x 768 screen: drawing, order, ending.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+
+using e2e::SaverProcess;
+
+namespace {
+
+constexpr wchar_t kSaver[] = L"Glimmerdeck";
+constexpr DWORD kStartTimeout = 15000;
+const COLORREF kRed = RGB(220, 30, 30), kGreen = RGB(30, 200, 60), kBlue = RGB(40, 60, 230);
+
+using Keys = std::map<std::string, std::string>;
+
+// A settings file as the dialog writes it, with some keys changed.
+std::string Settings(const std::wstring& folder, const Keys& changed) {
+  const char* order[] = {"Folder", "Speed", "MouseM", "CheckM", "Cyuuou", "OderFileName", "BgmPlay",
+                         "BgmPlayName", "Kakudai", "Refresh", "Biliner", "SubFolder", "Shaffle", "Multi"};
+  Keys values = {{"Folder", e2e::Narrow(folder)}, {"Speed", "10000"}, {"MouseM", "15"}, {"CheckM", "1"}};
+  for (const auto& [k, v] : changed) values[k] = v;
+  std::string text = "[Orvella_Glimmerdeck]\r\n";
+  for (const char* key : order) {
+    auto found = values.find(key);
+    text += std::string(key) + "=" + (found == values.end() ? (std::string(key) == "BgmPlayName" ? "" : "0") : found->second) + "\r\n";
+  }
+  return text;
+}
+
+class ShowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    e2e::RemoveSettings();
+    e2e::SetUsePassword(false);
+    e2e::MoveCursor(500, 400);
+  }
+  void TearDown() override {
+    e2e::RemoveSettings();
+    e2e::SetUsePassword(false);
+    SetEnvironmentVariableW(L"GLIMMER_TEST_PASSWORD", nullptr);
+  }
+  // Starts the saver and waits until its first picture can have been drawn.
+  std::unique_ptr<SaverProcess> Start(const std::wstring& folder, const Keys& keys, DWORD settleMs = 1500) {
+    e2e::WriteSettingsText(Settings(folder, keys));
+    auto saver = std::make_unique<SaverProcess>(L"/S");
+    EXPECT_NE(saver->WaitForWindow(kSaver, kStartTimeout), nullptr);
+    e2e::Sleep(settleMs);
+    return saver;
+  }
+};
+
+COLORREF Quadrants(int x, int y, int w, int h) {
+  if (y < h / 2) return x < w / 2 ? RGB(220, 30, 30) : RGB(30, 200, 60);
+  return x < w / 2 ? RGB(40, 60, 230) : RGB(240, 240, 240);
+}
+
+}  // namespace
+
+TEST_F(ShowTest, LargePictureIsShrunkToTheScreen) {
+  std::wstring folder = e2e::FreshFolder(L"shrink");
+  e2e::WriteBmp(folder + L"\\big.bmp", 2048, 1536, Quadrants);
+  auto saver = Start(folder, {{"Cyuuou", "1"}, {"CheckM", "1"}});
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(10, 10), kRed));
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(1013, 10), kGreen));
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(10, 757), kBlue));
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(1013, 757), RGB(240, 240, 240)));
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(0, 0), kRed));
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(1023, 767), RGB(240, 240, 240)));
+}
+
+TEST_F(ShowTest, CentredPictureSitsInTheMiddleOnBlack) {
+  std::wstring folder = e2e::FreshFolder(L"centred");
+  e2e::WriteSolidBmp(folder + L"\\small.bmp", 400, 300, kGreen);
+  auto saver = Start(folder, {{"Cyuuou", "1"}});
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(312, 234), kGreen));
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(711, 533), kGreen));
+  EXPECT_EQ(e2e::ScreenPixel(311, 234), RGB(0, 0, 0));
+  EXPECT_EQ(e2e::ScreenPixel(712, 533), RGB(0, 0, 0));
+  EXPECT_EQ(e2e::ScreenPixel(312, 233), RGB(0, 0, 0));
+  EXPECT_EQ(e2e::ScreenPixel(711, 534), RGB(0, 0, 0));
+}
+
+TEST_F(ShowTest, FileNameOrderShowsOneTwoThreeOne) {
+  std::wstring folder = e2e::FreshFolder(L"order");
+  e2e::WriteSolidBmp(folder + L"\\1.bmp", 400, 300, kRed);
+  e2e::WriteSolidBmp(folder + L"\\2.bmp", 400, 300, kGreen);
+  e2e::WriteSolidBmp(folder + L"\\3.bmp", 400, 300, kBlue);
+  e2e::WriteSettingsText(Settings(folder, {{"Cyuuou", "1"}, {"OderFileName", "1"}, {"Speed", "1000"}}));
+  SaverProcess saver(L"/S");
+  ASSERT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  std::vector<COLORREF> seen;
+  DWORD start = GetTickCount();
+  while (seen.size() < 4 && GetTickCount() - start < 15000) {
+    COLORREF c = e2e::ScreenPixel(512, 384);
+    for (COLORREF want : {kRed, kGreen, kBlue})
+      if (e2e::Near(c, want) && (seen.empty() || seen.back() != want)) seen.push_back(want);
+    e2e::Sleep(50);
+  }
+  EXPECT_EQ(seen, (std::vector<COLORREF>{kRed, kGreen, kBlue, kRed}));
+}
+
+TEST_F(ShowTest, RefreshKeepsEarlierPicturesAndOtherwiseClears) {
+  for (const char* refresh : {"1", "0"}) {
+    SCOPED_TRACE(refresh);
+    std::wstring folder = e2e::FreshFolder(L"refresh");
+    e2e::WriteSolidBmp(folder + L"\\a.bmp", 200, 150, kRed);
+    auto saver = Start(folder, {{"Refresh", refresh}, {"Speed", "150"}}, 4000);
+    int red = 0;
+    for (int y = 5; y < 768; y += 10)
+      for (int x = 5; x < 1024; x += 10) red += e2e::Near(e2e::ScreenPixel(x, y), kRed) ? 1 : 0;
+    // One picture covers about 300 of the 7,800 sampled points; many stay with Refresh 1.
+    if (std::string(refresh) == "1")
+      EXPECT_GT(red, 900);
+    else
+      EXPECT_LT(red, 400);
+  }
+}
+
+TEST_F(ShowTest, KeyAndClickEndTheSaver) {
+  std::wstring folder = e2e::FreshFolder(L"keys");
+  e2e::WriteSolidBmp(folder + L"\\a.bmp", 400, 300, kRed);
+  {
+    auto saver = Start(folder, {});
+    e2e::PressKey('A');
+    EXPECT_TRUE(saver->WaitForExit(3000));
+  }
+  {
+    auto saver = Start(folder, {});
+    e2e::Click(500, 400);
+    EXPECT_TRUE(saver->WaitForExit(3000));
+  }
+}
+
+TEST_F(ShowTest, MouseMovementEndsOnTheMovementAfterTheSensitivity) {
+  std::wstring folder = e2e::FreshFolder(L"mouse");
+  e2e::WriteSolidBmp(folder + L"\\a.bmp", 400, 300, kRed);
+  auto saver = Start(folder, {{"MouseM", "5"}, {"Speed", "20000"}});
+  int x = 500;
+  // Jitter of two pixels, however long, never counts.
+  for (int i = 0; i < 20; ++i) {
+    e2e::MoveCursor(x + (i % 2) * 2, 400 + (i % 2) * 2);
+    e2e::Sleep(40);
+  }
+  EXPECT_TRUE(saver->Running());
+  // Each move is seen by both the mouse-move event and the cursor poll, so a step can count
+  // twice; the saver must survive fewer counted moves than the sensitivity.
+  e2e::MoveCursor(x += 10, 400);
+  e2e::Sleep(60);
+  e2e::MoveCursor(x += 10, 400);
+  e2e::Sleep(60);
+  EXPECT_TRUE(saver->Running());
+  for (int i = 0; i < 10 && saver->Running(); ++i) {
+    e2e::MoveCursor(x += 10, 400);
+    e2e::Sleep(60);
+  }
+  EXPECT_TRUE(saver->WaitForExit(2000));
+}
+
+TEST_F(ShowTest, UnreadableFilesAreSkippedAndTheGoodOneShown) {
+  std::wstring folder = e2e::FreshFolder(L"corrupt");
+  e2e::WriteBytes(folder + L"\\empty.bmp", "");
+  e2e::WriteBytes(folder + L"\\junk.jpg", std::string(5000, 'x'));
+  e2e::WriteBytes(folder + L"\\truncated.gif", "GIF89a\x10\x00");
+  std::string huge = "BM" + std::string(12, '\0') + std::string("\x28\0\0\0", 4) + std::string("\xff\xff\x00\x00", 4) +
+                     std::string("\xff\xff\x00\x00", 4) + std::string("\x01\x00\x18\x00", 4) + std::string(40, '\0');
+  e2e::WriteBytes(folder + L"\\huge.bmp", huge);
+  e2e::WriteSolidBmp(folder + L"\\zz_good.bmp", 400, 300, kBlue);
+  auto saver = Start(folder, {{"Cyuuou", "1"}, {"Speed", "200"}}, 3000);
+  EXPECT_TRUE(saver->Running());
+  EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(512, 384), kBlue));
+}
+
+TEST_F(ShowTest, PasswordDecidesWhetherTheSaverEnds) {
+  std::wstring folder = e2e::FreshFolder(L"password");
+  e2e::WriteSolidBmp(folder + L"\\a.bmp", 400, 300, kRed);
+  e2e::SetUsePassword(true);
+  struct Case { const wchar_t* answer; bool ends; };
+  for (const Case& c : {Case{L"wrong", false}, Case{L"right", true}, Case{L"absent", true}}) {
+    SCOPED_TRACE(e2e::Narrow(c.answer));
+    SetEnvironmentVariableW(L"GLIMMER_TEST_PASSWORD", c.answer);
+    auto saver = Start(folder, {});
+    e2e::PressKey('A');
+    EXPECT_EQ(saver->WaitForExit(3000), c.ends);
+    if (!c.ends) {
+      CURSORINFO info{sizeof(info)};
+      GetCursorInfo(&info);
+      EXPECT_FALSE(info.flags & CURSOR_SHOWING);
+      e2e::PressKey('B');  // the next key asks again
+      EXPECT_TRUE(saver->Running());
+    }
+  }
+}
