@@ -1,0 +1,72 @@
+#include "pictures/catalogue.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace pictures {
+
+namespace {
+
+bool IsBlank(const std::wstring& text) {
+  return text.find_first_not_of(L' ') == std::wstring::npos;
+}
+
+// ASCII only: the extensions are ASCII, and a locale's upper-casing could turn other
+// letters (such as a dotless i) into ASCII ones.
+wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? c - L'a' + L'A' : c; }
+
+bool ShouldDescend(const platform::DirectoryEntry& entry) {
+  return entry.isDirectory && !entry.isReparsePoint && !entry.name.empty() &&
+         entry.name != L"." && entry.name != L"..";
+}
+
+// One folder being walked. All open folders share one path buffer, each remembering
+// how long its own path is, so a deep tree costs memory in proportion to its depth.
+struct OpenFolder {
+  size_t pathLength;
+  std::vector<platform::DirectoryEntry> entries;
+  size_t next = 0;
+};
+
+// One pump pass per folder keeps the saver answering input during a long scan.
+OpenFolder Open(const std::wstring& path, const ScanPorts& ports) {
+  ports.pump.PumpPending();
+  return {path.size(), ports.lister.List(path)};
+}
+
+}  // namespace
+
+bool IsPictureName(const std::wstring& name) {
+  if (name.size() < 4) return false;
+  std::wstring tail = name.substr(name.size() - 4);
+  for (wchar_t& c : tail) c = AsciiUpper(c);
+  return tail == L".BMP" || tail == L".JPG" || tail == L".GIF";
+}
+
+// Walks with an explicit stack instead of recursion, so no tree is deep enough to
+// exhaust the thread's stack.
+void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
+                      const ScanPorts& ports, std::vector<std::wstring>& list1) {
+  if (IsBlank(folderPath)) return;
+  std::wstring path = folderPath;
+  if (path.back() != L'\\') path += L'\\';
+  std::vector<OpenFolder> open;
+  open.push_back(Open(path, ports));
+  while (!open.empty()) {
+    OpenFolder& folder = open.back();
+    if (folder.next == folder.entries.size()) {
+      open.pop_back();
+      if (!open.empty()) path.resize(open.back().pathLength);
+      continue;
+    }
+    const platform::DirectoryEntry& entry = folder.entries[folder.next++];
+    if (mode == kAddPictures && IsPictureName(entry.name)) list1.push_back(path + entry.name);
+    if (subFolder && ShouldDescend(entry)) {
+      path += entry.name;
+      path += L'\\';
+      open.push_back(Open(path, ports));
+    }
+  }
+}
+
+}  // namespace pictures

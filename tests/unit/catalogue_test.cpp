@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "pictures/catalogue.h"
+
+using platform::DirectoryEntry;
+using Paths = std::vector<std::wstring>;
+
+namespace {
+
+DirectoryEntry File(const wchar_t* name) { return {name, false, false}; }
+DirectoryEntry Dir(const wchar_t* name) { return {name, true, false}; }
+DirectoryEntry Link(const wchar_t* name) { return {name, true, true}; }
+
+// Folders by their path with the trailing "\"; records every listing and pump pass
+// in one log so their order can be checked.
+struct FakeTree : platform::DirectoryLister, platform::MessagePump {
+  std::vector<DirectoryEntry> List(const std::wstring& folder) override {
+    log.push_back(L"list " + folder);
+    // A runaway walk fails the test instead of hanging it.
+    if (++listings > 1000) return {};
+    auto found = folders.find(folder);
+    if (found == folders.end()) return {};
+    return found->second;
+  }
+  void PumpPending() override { log.push_back(L"pump"); }
+
+  Paths Scan(int mode, const std::wstring& path, bool sub) {
+    Paths list;
+    pictures::GetPictureFolder(mode, path, sub, {*this, *this}, list);
+    return list;
+  }
+
+  std::map<std::wstring, std::vector<DirectoryEntry>> folders;
+  std::vector<std::wstring> log;
+  int listings = 0;
+};
+
+// C:\P with pictures, non-pictures, a sub-folder and a folder named like a picture.
+FakeTree SampleTree() {
+  FakeTree tree;
+  tree.folders[L"C:\\P\\"] = {Dir(L"."),        Dir(L".."),      File(L"a.BMP"),
+                              Dir(L"sub"),      File(L"b.jpg"),  File(L"c.Gif"),
+                              File(L"d.jpeg"),  File(L"e.png"),  File(L"f.GIF.txt"),
+                              Dir(L"pics.jpg"), File(L".gif"),   File(L"g.JPG")};
+  tree.folders[L"C:\\P\\sub\\"] = {Dir(L"."), Dir(L".."), File(L"x.jpg"), Dir(L"deeper"),
+                                   File(L"y.bmp")};
+  tree.folders[L"C:\\P\\sub\\deeper\\"] = {Dir(L"."), Dir(L".."), File(L"z.gif")};
+  tree.folders[L"C:\\P\\pics.jpg\\"] = {Dir(L"."), Dir(L".."), File(L"in.jpg")};
+  return tree;
+}
+
+}  // namespace
+
+TEST(PicturesName, PictureTestTable) {
+  struct Case { const wchar_t* name; bool picture; };
+  const Case cases[] = {
+      {L"a.BMP", true},      {L"b.jpg", true},      {L"c.Gif", true},     {L"x.Jpg", true},
+      {L".gif", true},       {L"old.gif", true},    {L"写真.JPG", true},  {L"d.jpeg", false},
+      {L"e.png", false},     {L"f.GIF.txt", false}, {L"gif", false},      {L"", false},
+      {L"a.tif", false},     {L"abcjpg", false},    {L"a.jp", false},     {L"a.gıf", false},
+      {L"a.ＪＰＧ", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(pictures::IsPictureName(c.name), c.picture);
+  }
+}
+
+TEST(PicturesCatalogue, OneFolderWithOrWithoutTrailingBackslash) {
+  const Paths wanted = {L"C:\\P\\a.BMP", L"C:\\P\\b.jpg", L"C:\\P\\c.Gif",
+                        L"C:\\P\\pics.jpg", L"C:\\P\\.gif", L"C:\\P\\g.JPG"};
+  for (const wchar_t* path : {L"C:\\P", L"C:\\P\\"}) {
+    SCOPED_TRACE(path);
+    FakeTree tree = SampleTree();
+    EXPECT_EQ(tree.Scan(1, path, false), wanted);
+    EXPECT_EQ(tree.log, (std::vector<std::wstring>{L"pump", L"list C:\\P\\"}));
+  }
+}
+
+TEST(PicturesCatalogue, SubFoldersDepthFirstWhereTheirEntryWasMet) {
+  FakeTree tree = SampleTree();
+  const Paths wanted = {L"C:\\P\\a.BMP",          L"C:\\P\\sub\\x.jpg",
+                        L"C:\\P\\sub\\deeper\\z.gif", L"C:\\P\\sub\\y.bmp",
+                        L"C:\\P\\b.jpg",          L"C:\\P\\c.Gif",
+                        L"C:\\P\\pics.jpg",       L"C:\\P\\pics.jpg\\in.jpg",
+                        L"C:\\P\\.gif",           L"C:\\P\\g.JPG"};
+  EXPECT_EQ(tree.Scan(1, L"C:\\P", true), wanted);
+  // One pump pass before each folder is listed; "." and ".." are never entered.
+  const std::vector<std::wstring> log = {
+      L"pump", L"list C:\\P\\",          L"pump", L"list C:\\P\\sub\\",
+      L"pump", L"list C:\\P\\sub\\deeper\\", L"pump", L"list C:\\P\\pics.jpg\\"};
+  EXPECT_EQ(tree.log, log);
+}
+
+TEST(PicturesCatalogue, OtherModesWalkTheSameFoldersButAddNothing) {
+  for (int mode : {0, 2, -1}) {
+    SCOPED_TRACE(mode);
+    FakeTree added = SampleTree();
+    FakeTree walked = SampleTree();
+    added.Scan(1, L"C:\\P", true);
+    EXPECT_TRUE(walked.Scan(mode, L"C:\\P", true).empty());
+    EXPECT_EQ(walked.log, added.log);
+  }
+}
+
+TEST(PicturesCatalogue, BlankPathsOpenNothing) {
+  for (const wchar_t* path : {L"", L" ", L"    "}) {
+    SCOPED_TRACE(path);
+    FakeTree tree = SampleTree();
+    EXPECT_TRUE(tree.Scan(1, path, true).empty());
+    EXPECT_TRUE(tree.log.empty());
+  }
+}
+
+TEST(PicturesCatalogue, PathTextIsKeptAsGiven) {
+  FakeTree tree;
+  tree.folders[L" c:\\cgdata \\"] = {File(L"a.jpg")};
+  tree.folders[L"C:\\"] = {File(L"root.gif")};
+  EXPECT_EQ(tree.Scan(1, L" c:\\cgdata ", false), (Paths{L" c:\\cgdata \\a.jpg"}));
+  EXPECT_EQ(tree.Scan(1, L"C:", false), (Paths{L"C:\\root.gif"}));
+  EXPECT_EQ(tree.Scan(1, L"C:\\", false), (Paths{L"C:\\root.gif"}));
+}
+
+TEST(PicturesCatalogue, MissingFolderOrAFileGivesNothing) {
+  FakeTree tree = SampleTree();
+  EXPECT_TRUE(tree.Scan(1, L"C:\\Nowhere", true).empty());
+  EXPECT_TRUE(tree.Scan(1, L"C:\\P\\a.BMP", true).empty());
+  EXPECT_EQ(tree.log.size(), 4u);  // pumped and asked once each, nothing more
+}
+
+TEST(PicturesCatalogue, SecondScanWithoutEmptyingListsEverythingTwice) {
+  FakeTree tree = SampleTree();
+  Paths list;
+  pictures::GetPictureFolder(1, L"C:\\P", false, {tree, tree}, list);
+  pictures::GetPictureFolder(1, L"C:\\P", false, {tree, tree}, list);
+  ASSERT_EQ(list.size(), 12u);
+  EXPECT_EQ(Paths(list.begin(), list.begin() + 6), Paths(list.begin() + 6, list.end()));
+}
+
+TEST(PicturesCatalogue, LinksAreListedButNotEntered) {
+  FakeTree tree;
+  // "back" and "album.jpg" lead to C:\P itself: entering them would never end.
+  tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), File(L"a.jpg"), Link(L"back"),
+                              Link(L"album.jpg"), Dir(L"real")};
+  tree.folders[L"C:\\P\\back\\"] = tree.folders[L"C:\\P\\"];
+  tree.folders[L"C:\\P\\album.jpg\\"] = tree.folders[L"C:\\P\\"];
+  tree.folders[L"C:\\P\\real\\"] = {File(L"b.jpg")};
+  EXPECT_EQ(tree.Scan(1, L"C:\\P", true),
+            (Paths{L"C:\\P\\a.jpg", L"C:\\P\\album.jpg", L"C:\\P\\real\\b.jpg"}));
+  EXPECT_EQ(tree.listings, 2);
+}
+
+TEST(PicturesCatalogue, JapaneseNamesAreListed) {
+  FakeTree tree;
+  tree.folders[L"D:\\写真\\"] = {Dir(L"."), Dir(L".."), File(L"夏祭り.JPG"), Dir(L"旅行"),
+                                File(L"メモ.txt")};
+  tree.folders[L"D:\\写真\\旅行\\"] = {File(L"富士山.gif")};
+  EXPECT_EQ(tree.Scan(1, L"D:\\写真", true),
+            (Paths{L"D:\\写真\\夏祭り.JPG", L"D:\\写真\\旅行\\富士山.gif"}));
+}
+
+TEST(PicturesCatalogue, ThousandsOfPicturesKeepTheirOrder) {
+  FakeTree tree;
+  auto& entries = tree.folders[L"C:\\Many\\"];
+  Paths wanted;
+  for (int i = 0; i < 5000; ++i) {
+    const std::wstring name = L"p" + std::to_wstring(i) + (i % 3 == 0 ? L".txt" : L".jpg");
+    entries.push_back({name, false, false});
+    if (i % 3 != 0) wanted.push_back(L"C:\\Many\\" + name);
+  }
+  EXPECT_EQ(tree.Scan(1, L"C:\\Many", false), wanted);
+}
+
+// Long paths and deep trees: the walk holds one path, however deep it goes.
+struct DeepTree : platform::DirectoryLister, platform::MessagePump {
+  std::vector<DirectoryEntry> List(const std::wstring& folder) override {
+    const size_t depth = (folder.size() - kRoot.size()) / 2;  // each level adds "d\"
+    deepest = std::max(deepest, depth);
+    if (depth == kDepth) return {File(L"p.jpg")};
+    return {Dir(L"."), Dir(L".."), Dir(L"d")};
+  }
+  void PumpPending() override { ++pumps; }
+  static inline const std::wstring kRoot = L"C:\\T\\";
+  static constexpr size_t kDepth = 40000;
+  size_t deepest = 0;
+  size_t pumps = 0;
+};
+
+TEST(PicturesCatalogue, VeryDeepTreeIsWalkedToTheBottom) {
+  DeepTree tree;
+  Paths list;
+  pictures::GetPictureFolder(1, L"C:\\T", true, {tree, tree}, list);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].size(), DeepTree::kRoot.size() + 2 * DeepTree::kDepth + 5);
+  EXPECT_EQ(list[0].substr(list[0].size() - 7), L"d\\p.jpg");
+  EXPECT_EQ(tree.deepest, DeepTree::kDepth);
+  EXPECT_EQ(tree.pumps, DeepTree::kDepth + 1);
+}
