@@ -1,6 +1,5 @@
 #include "show/shuffle.h"
 
-#include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <utility>
@@ -19,8 +18,8 @@ int32_t DrawPositionOtherThan(int32_t avoid, int32_t lowest, int32_t count,
   for (;;) {
     random.SeedFromClock();
     const double r = random.Next();
-    // Clamped because a generator value a hair below 1 must not reach count + 1.
-    const auto y = std::min(static_cast<int32_t>(std::floor(r * span + lowest)), count);
+    // In double, so a value a hair below 1 still stays below count + 1.
+    const auto y = static_cast<int32_t>(std::floor(r * span + lowest));
     if (y != avoid) return y;
   }
 }
