@@ -190,7 +190,8 @@ TEST_F(ShowTest, PasswordDecidesWhetherTheSaverEnds) {
     e2e::PressKey('A');
     EXPECT_EQ(saver->WaitForExit(3000), c.ends);
     if (!c.ends) {
-      CURSORINFO info{sizeof(info)};
+      CURSORINFO info{};
+      info.cbSize = sizeof(info);
       GetCursorInfo(&info);
       EXPECT_FALSE(info.flags & CURSOR_SHOWING);
       e2e::PressKey('B');  // the next key asks again
