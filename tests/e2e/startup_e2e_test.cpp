@@ -25,6 +25,13 @@ class StartupTest : public testing::Test {
   void TearDown() override { e2e::RemoveSettings(); }
 };
 
+// A folder the show has something to show from.
+std::string FolderWithAPicture() {
+  std::wstring folder = e2e::FreshFolder(L"startup");
+  e2e::WriteSolidBmp(folder + L"\\one.bmp", 64, 48, RGB(200, 200, 200));
+  return e2e::Narrow(folder);
+}
+
 std::vector<std::wstring> ButtonCaptions(HWND window) {
   std::vector<std::wstring> captions;
   for (HWND button : e2e::ChildrenOfClass(window, L"Button")) {
@@ -111,7 +118,7 @@ TEST_F(StartupTest, LauncherRunWithoutFolderShowsTheNotice) {
 }
 
 TEST_F(StartupTest, RunWithFolderCoversTheScreenInBlackOnTop) {
-  e2e::WriteSettingsText(e2e::SettingsWithFolder("C:\\windows\\temp"));
+  e2e::WriteSettingsText(e2e::SettingsWithFolder(FolderWithAPicture()));
   SaverProcess first(L"/S");
   HWND window = first.WaitForWindow(kSaver, kStartTimeout);
   ASSERT_NE(window, nullptr);
@@ -124,15 +131,28 @@ TEST_F(StartupTest, RunWithFolderCoversTheScreenInBlackOnTop) {
   EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
   EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
-  for (POINT p : {POINT{0, 0}, POINT{512, 384}, POINT{1023, 767}}) EXPECT_EQ(e2e::ScreenPixel(p.x, p.y), RGB(0, 0, 0));
+  // Black wherever the small picture is not.
+  int black = 0;
+  for (POINT p : {POINT{0, 0}, POINT{1023, 0}, POINT{0, 767}, POINT{1023, 767}, POINT{512, 384}})
+    black += e2e::ScreenPixel(p.x, p.y) == RGB(0, 0, 0) ? 1 : 0;
+  EXPECT_GE(black, 4);
   EXPECT_EQ(first.FindVisibleWindow(kLauncher), nullptr);
   EXPECT_EQ(GetForegroundWindow(), window);
   e2e::PressKey(VK_SPACE);
   EXPECT_TRUE(first.WaitForExit(5000));
 }
 
+TEST_F(StartupTest, RunOnAnEmptyFolderHidesTheWindowAndShowsTheNotice) {
+  e2e::WriteSettingsText(e2e::SettingsWithFolder(e2e::Narrow(e2e::FreshFolder(L"empty"))));
+  SaverProcess saver(L"/S");
+  HWND box = saver.WaitForWindow(kNoFolderTitle, kStartTimeout);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(saver.FindVisibleWindow(kSaver), nullptr);
+  EXPECT_TRUE(saver.Running());
+}
+
 TEST_F(StartupTest, SecondRunEndsByItselfAndLeavesTheFirstRunning) {
-  e2e::WriteSettingsText(e2e::SettingsWithFolder("C:\\windows\\temp"));
+  e2e::WriteSettingsText(e2e::SettingsWithFolder(FolderWithAPicture()));
   SaverProcess first(L"/S");
   ASSERT_NE(first.WaitForWindow(kSaver, kStartTimeout), nullptr);
   e2e::Sleep(500);
@@ -152,7 +172,7 @@ TEST_F(StartupTest, RunReadsTheVirtualStoreCopyWhenThereIsOne) {
   std::wstring store = folder + L"\\O_GLMK.INI";
   {
     std::ofstream out(store.c_str(), std::ios::binary);
-    out << e2e::SettingsWithFolder("C:\\windows\\temp");
+    out << e2e::SettingsWithFolder(FolderWithAPicture());
   }
   SaverProcess saver(L"/S");
   EXPECT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
