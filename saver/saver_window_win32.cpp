@@ -1,10 +1,13 @@
 #include "saver/saver_window_win32.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/program_win32.h"
 #include "app/texts.h"
+#include "pictures/bilinear.h"
 #include "pictures/catalogue.h"
 #include "pictures/directory_lister_win32.h"
 #include "pictures/picture_loader_win32.h"
@@ -45,6 +48,21 @@ BITMAPINFO TopDownInfo(int width, int height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   return info;
+}
+
+// Copies the smoothed picture into the buffer at its place, clipped to the buffer.
+void CopyInto(BackBuffer& buffer, const pictures::BilinerPicture& picture) {
+  if (!buffer.Pixels() || picture.pixels.empty()) return;
+  const int left = std::max(0, picture.position.x);
+  const int right = std::min(buffer.Width(), picture.position.x + picture.size.width);
+  const int top = std::max(0, picture.position.y);
+  const int bottom = std::min(buffer.Height(), picture.position.y + picture.size.height);
+  if (left >= right) return;
+  for (int y = top; y < bottom; ++y) {
+    const uint8_t* from = picture.pixels.data() +
+                          (static_cast<size_t>(y - picture.position.y) * picture.size.width + (left - picture.position.x)) * 4;
+    memcpy(buffer.Pixels() + static_cast<size_t>(y) * buffer.Width() + left, from, static_cast<size_t>(right - left) * 4);
+  }
 }
 
 }  // namespace
@@ -194,8 +212,22 @@ void SaverWindow::PaintPicture(const show::LoadedPicture& picture, const show::P
   ShowBuffer(&area);
 }
 
-// Smoothing comes with the bilinear scaler; until then such a picture is not drawn.
-void SaverWindow::DrawBilinerPicture(const std::wstring&, const show::LoadedPicture&) {}
+// The smoothed picture replaces the whole window, centred; a picture the scaler cannot
+// take leaves the window as it was.
+void SaverWindow::DrawBilinerPicture(const std::wstring&, const show::LoadedPicture& picture) {
+  pictures::SourcePicture source;
+  source.loaded = !picture.pixels.empty();
+  source.width = picture.width;
+  source.height = picture.height;
+  source.pixels = reinterpret_cast<const uint8_t*>(picture.pixels.data());
+  source.stride = static_cast<size_t>(picture.width) * 4;
+  PumpPort pump;
+  auto smoothed = pictures::DrawBilinerPicture(source, display_, pump);
+  if (!smoothed) return;
+  buffer_.Clear();
+  CopyInto(buffer_, *smoothed);
+  ShowBuffer(nullptr);
+}
 
 void SaverWindow::ShowBuffer(const RECT* area) {
   RECT all = {0, 0, buffer_.Width(), buffer_.Height()};

@@ -1,0 +1,119 @@
+// The bilinear scaler against its plain reference form and against a memcpy of the
+// source picture, all timed in the same run and reported as ratios.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "pictures/bilinear.h"
+#include "tests/unit/bilinear_reference.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using platform::Size;
+
+struct Case {
+  const char* name;
+  Size picture;
+  Size area;
+};
+
+const Case kCases[] = {
+    {"4000x3000_into_1920x1080", {4000, 3000}, {1920, 1080}},
+    {"1024x768_into_1920x1080", {1024, 768}, {1920, 1080}},
+    {"100x50_into_799x599", {100, 50}, {799, 599}},
+};
+
+struct NoPump : platform::MessagePump {
+  void PumpPending() override {}
+};
+
+struct Prepared {
+  std::vector<uint8_t> pixels;
+  std::vector<uint8_t> copy;
+  pictures::SourcePicture source;
+  double memcpySeconds = 0;
+  double referenceSeconds = 0;
+};
+
+// Mean seconds per call over at least minSeconds and at least one call.
+template <typename Work>
+double MeanSeconds(Work work, double minSeconds) {
+  int calls = 0;
+  const auto start = Clock::now();
+  double elapsed = 0;
+  do {
+    work();
+    ++calls;
+    elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  } while (elapsed < minSeconds);
+  return elapsed / calls;
+}
+
+// The picture and the two yardsticks, made once per case.
+Prepared& PreparedFor(const Case& c) {
+  static std::map<std::string, Prepared> prepared;
+  auto [entry, isNew] = prepared.try_emplace(c.name);
+  Prepared& p = entry->second;
+  if (!isNew) return p;
+  const size_t bytes = size_t(c.picture.width) * c.picture.height * 4;
+  p.pixels.resize(bytes);
+  p.copy.resize(bytes);
+  std::mt19937 random(7);
+  for (uint8_t& byte : p.pixels) byte = uint8_t(random());
+  p.source = {true, c.picture.width, c.picture.height, p.pixels.data(), size_t(c.picture.width) * 4};
+  p.memcpySeconds = MeanSeconds(
+      [&] {
+        std::memcpy(p.copy.data(), p.pixels.data(), bytes);
+        benchmark::ClobberMemory();
+      },
+      0.5);
+  NoPump pump;
+  p.referenceSeconds = MeanSeconds(
+      [&] {
+        auto drawn = bilinear_reference::DrawBilinerPicture(p.source, c.area, pump);
+        benchmark::DoNotOptimize(drawn);
+      },
+      1.0);
+  return p;
+}
+
+void Scale(benchmark::State& state, const Case& c, pictures::BilinerKernel kernel) {
+  Prepared& p = PreparedFor(c);
+  NoPump pump;
+  const auto start = Clock::now();
+  for (auto _ : state) {
+    auto drawn = pictures::DrawBilinerPicture(p.source, c.area, pump, kernel);
+    benchmark::DoNotOptimize(drawn);
+  }
+  const double fastSeconds =
+      std::chrono::duration<double>(Clock::now() - start).count() / double(state.iterations());
+  state.counters["fast_ms"] = fastSeconds * 1e3;
+  state.counters["memcpy_ms"] = p.memcpySeconds * 1e3;
+  state.counters["reference_ms"] = p.referenceSeconds * 1e3;
+  state.counters["fast_per_memcpy"] = fastSeconds / p.memcpySeconds;
+  state.counters["reference_per_fast"] = p.referenceSeconds / fastSeconds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  for (const Case& c : kCases) {
+    benchmark::RegisterBenchmark((std::string("Sse2/") + c.name).c_str(), Scale, c,
+                                 pictures::BilinerKernel::Sse2)
+        ->Unit(benchmark::kMillisecond);
+    if (pictures::Avx2Available())
+      benchmark::RegisterBenchmark((std::string("Avx2/") + c.name).c_str(), Scale, c,
+                                   pictures::BilinerKernel::Avx2)
+          ->Unit(benchmark::kMillisecond);
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
