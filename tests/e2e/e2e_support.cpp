@@ -259,4 +259,27 @@ bool Near(COLORREF got, COLORREF want, int tolerance) {
          std::abs(GetBValue(got) - GetBValue(want)) <= tolerance;
 }
 
+// The whole screen at one moment, as 0x00RRGGBB values row by row.
+std::vector<uint32_t> CaptureScreen(int width, int height) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  memcpy(pixels.data(), bits, pixels.size() * 4);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 }  // namespace e2e

@@ -61,5 +61,7 @@ void MoveCursor(int x, int y);
 void Click(int x, int y);
 // True when every colour component is within tolerance of want.
 bool Near(COLORREF got, COLORREF want, int tolerance = 24);
+// The whole screen at one moment, as 0x00RRGGBB values row by row.
+std::vector<uint32_t> CaptureScreen(int width, int height);
 
 }  // namespace e2e

@@ -58,29 +58,6 @@ class ShowTest : public testing::Test {
   }
 };
 
-// The whole screen at one moment, as 0x00RRGGBB values row by row.
-std::vector<uint32_t> CaptureScreen(int width, int height) {
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  memcpy(pixels.data(), bits, pixels.size() * 4);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
-}
-
 COLORREF Quadrants(int x, int y, int w, int h) {
   if (y < h / 2) return x < w / 2 ? RGB(220, 30, 30) : RGB(30, 200, 60);
   return x < w / 2 ? RGB(40, 60, 230) : RGB(240, 240, 240);
@@ -138,7 +115,7 @@ TEST_F(ShowTest, RefreshKeepsEarlierPicturesAndOtherwiseClears) {
     e2e::WriteSolidBmp(folder + L"\\a.bmp", 200, 150, kRed);
     auto saver = Start(folder, {{"Refresh", refresh}, {"Speed", "150"}}, 4000);
     int red = 0;
-    std::vector<uint32_t> screen = CaptureScreen(1024, 768);
+    std::vector<uint32_t> screen = e2e::CaptureScreen(1024, 768);
     for (int y = 5; y < 768; y += 10)
       for (int x = 5; x < 1024; x += 10) {
         uint32_t p = screen[static_cast<size_t>(y) * 1024 + x];
