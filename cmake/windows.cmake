@@ -77,3 +77,15 @@ if(E2E_TESTS)
   add_test(NAME e2e_tests COMMAND e2e_tests)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
 endif()
+
+# The music tests hear what is played through ALSA's capture into a file: HOME points at a
+# folder whose ALSA configuration sends the default device there, so no sound card is needed.
+set(ALSA_HOME ${CMAKE_BINARY_DIR}/alsa-home)
+add_test(NAME alsa_capture_home COMMAND ${CMAKE_SOURCE_DIR}/tools/alsa-capture-home ${CMAKE_BINARY_DIR})
+set_tests_properties(alsa_capture_home PROPERTIES FIXTURES_SETUP alsa_capture)
+foreach(test win32_tests e2e_tests)
+  if(TEST ${test})
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "HOME=${ALSA_HOME}" "GLIMMER_CAPTURE=${ALSA_HOME}/capture.raw")
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED alsa_capture)
+  endif()
+endforeach()

@@ -69,6 +69,9 @@ bool MCI_OpenPlay(MciChannel& channel, const std::wstring& fileName, bool fullSc
   MCI_Stop(channel);
   MCI_Close(channel);
   const std::wstring shortPath = channel.ShortPathName(fileName);
+  // A file that is gone has no short path, and "open  alias media" with no name opens an
+  // empty device on some systems, which then counts as music playing: refuse it here.
+  if (shortPath.empty()) return false;
   if (Send(channel, OpenCommand(shortPath, deviceType)).code != 0) return false;
   // Port -1 is the MIDI mapper on a sequencer; other devices reject it harmlessly.
   Send(channel, L"set media port -1");

@@ -233,8 +233,10 @@ TEST(MusicTimer2, AFileDeletedDuringTheShowEndsTheMusic) {
   music::BackgroundMusic bgm(channel, timer, kSong);
   bgm.StartBgm();
   channel.shortPaths[kSong] = L"";
+  channel.sent.clear();
   bgm.Timer2_Timer();
-  EXPECT_EQ(channel.sent.back(), L"open  alias media type Sequencer");
+  // No nameless open goes out: some systems would open an empty device and call it music.
+  for (const auto& command : channel.sent) EXPECT_EQ(command.rfind(L"open", 0), std::wstring::npos) << command;
   EXPECT_FALSE(bgm.BgmOpen());
   EXPECT_EQ(timer.intervals.back(), 0u);
 }
