@@ -1,5 +1,7 @@
 #include "saver/saver_window_win32.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -135,6 +137,7 @@ void SaverWindow::StretchOverDesk() {
   EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(&monitors));
   const platform::Rect desk = VirtualDesk(monitors);
   display_ = DisplaySize(desk);
+  origin_ = {desk.left, desk.top};
   SetWindowPos(Window(), nullptr, desk.left, desk.top, display_.width, display_.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   buffer_.Resize(display_.width, display_.height);
@@ -301,9 +304,14 @@ void SaverWindow::ActivateSaverWindow() {
 
 void SaverWindow::EndProgram() { app::EndProgram(); }
 
-void SaverWindow::OnMovement(MovePair pair) {
+POINT SaverWindow::CursorForPoll() {
+  if (active_ && knownCursor_) return *knownCursor_;
   POINT cursor{};
   GetCursorPos(&cursor);
+  return cursor;
+}
+
+void SaverWindow::OnMovement(MovePair pair, POINT cursor) {
   watch_.CheckMovement(pair, {cursor.x, cursor.y}, IsVisible(), mouseM_, [this] { ender_.EndSaver(); });
 }
 
@@ -320,12 +328,23 @@ LRESULT SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_XBUTTONDOWN:
       ender_.EndSaver();
       return 0;
-    case WM_MOUSEMOVE:
-      OnMovement(MovePair::MouseMoveEvent);
+    case WM_MOUSEMOVE: {
+      POINT cursor{GET_X_LPARAM(lParam) + origin_.x, GET_Y_LPARAM(lParam) + origin_.y};
+      if (active_) knownCursor_ = cursor;
+      OnMovement(MovePair::MouseMoveEvent, cursor);
       return 0;
+    }
+    case WM_ACTIVATE:
+      active_ = LOWORD(wParam) != WA_INACTIVE;
+      knownCursor_.reset();
+      if (active_) {
+        POINT cursor{};
+        if (GetCursorPos(&cursor)) knownCursor_ = cursor;
+      }
+      return DefWindowProcW(Window(), message, wParam, lParam);
     case WM_TIMER:
       if (wParam == kTimer1) watch_.OnTimer1Tick();
-      if (wParam == kTimer3) OnMovement(MovePair::CursorPoll);
+      if (wParam == kTimer3) OnMovement(MovePair::CursorPoll, CursorForPoll());
       if (wParam == kTimer2 && music_) music_->Timer2_Timer();
       return 0;
     case WM_PAINT:

@@ -108,7 +108,8 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
 
   void OnSetup();
   void StretchOverDesk();
-  void OnMovement(MovePair pair);
+  void OnMovement(MovePair pair, POINT cursor);
+  POINT CursorForPoll();
   void ShowBuffer(const RECT* area);
   void OnPaint();
 
@@ -124,6 +125,12 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   settings::SaverSettings record_;
   std::wstring folder_, speed_, mouseM_;
   platform::Size display_;
+  POINT origin_{};  // the window's top-left corner on the virtual screen
+  // While the window is active it covers every monitor, so each cursor move reaches it
+  // as WM_MOUSEMOVE; the 10 ms poll then reads this instead of asking the system, which
+  // under Wine costs a server and an X round trip a tick.
+  bool active_ = false;
+  std::optional<POINT> knownCursor_;
   int32_t showStarted_ = 0;
   UINT timer1Interval_ = kTimer1Interval;
   std::vector<std::wstring> list1_;
