@@ -115,8 +115,7 @@ void Launcher::Unload() {
 }
 
 void Launcher::OnRun() {
-  auto profile = settings::OpenSettings();
-  if (settings::ReadFolderValue(profile, settings::kNoFolder) != settings::kNoFolder) {
+  if (settings::FolderIsSaved()) {
     TheProgram().saver->Show();
     Unload();
     return;

@@ -50,11 +50,6 @@ bool ChangeSaverPassword() {
   return true;
 }
 
-bool FolderIsSaved() {
-  auto profile = settings::OpenSettings();
-  return settings::ReadFolderValue(profile, settings::kNoFolder) != settings::kNoFolder;
-}
-
 void RunSaverAndCloseLauncher() {
   TheProgram().saver->Show();
   TheProgram().launcher->Unload();
@@ -66,13 +61,13 @@ void Dispatch(StartMode mode) {
   program.modeChosen = 0;
   switch (mode) {
     case StartMode::Run:
-      if (FolderIsSaved())
+      if (settings::FolderIsSaved())
         RunSaverAndCloseLauncher();
       else
         NoFolderNotice();
       return;
     case StartMode::RunQuiet:
-      if (FolderIsSaved())
+      if (settings::FolderIsSaved())
         RunSaverAndCloseLauncher();
       else
         program.launcher->ShowModeless();

@@ -143,14 +143,19 @@ void SaverWindow::StretchOverDesk() {
   buffer_.Resize(display_.width, display_.height);
 }
 
+// Topmost first, then to the top of that band: the window stays topmost.
+void SaverWindow::PutOnTop() {
+  SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
 void SaverWindow::OnSetup() {
   if (!IsVisible()) return;
   auto profile = settings::OpenSettings();
   SaverStartValues start = TakeSaverSettings(profile, settings::LoadedDialogState());
   StretchOverDesk();
   ShowWindow(Window(), SW_SHOW);
-  SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  PutOnTop();
   SetForegroundWindow(Window());
   SetFocus(Window());
   showStarted_ = 0;
@@ -257,8 +262,7 @@ platform::Size SaverWindow::PrimaryScreenSize() {
 void SaverWindow::ShowOnTop() {
   ShowWindow(Window(), SW_SHOW);
   ActivateSaverWindow();
-  SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  PutOnTop();
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
 }
 

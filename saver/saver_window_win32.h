@@ -108,6 +108,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
 
   void OnSetup();
   void StretchOverDesk();
+  void PutOnTop();
   void OnMovement(MovePair pair, POINT cursor);
   POINT CursorForPoll();
   void ShowBuffer(const RECT* area);

@@ -66,6 +66,12 @@ const KeyRule& RuleFor(const std::wstring& key) {
 
 std::wstring CutAtNull(const std::wstring& text) { return text.substr(0, text.find(L'\0')); }
 
+std::wstring TrimBlanks(const std::wstring& text) {
+  size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return {};
+  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
 std::wstring ReadValue(platform::Profile& profile, const std::wstring& key,
                        const std::wstring& fallback) {
   std::wstring value = CutAtNull(profile.Get(kSection, key, fallback));
@@ -95,10 +101,8 @@ std::optional<long> ParseWholeNumber(const std::wstring& text) {
 }
 
 std::optional<double> NumberBeforeNul(const std::wstring& raw) {
-  std::wstring text = CutAtNull(raw);
-  size_t first = text.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+  const std::wstring text = TrimBlanks(CutAtNull(raw));
+  if (text.empty()) return std::nullopt;
   for (wchar_t c : text)
     if (!(c == L'+' || c == L'-' || c == L'.' || (c >= L'0' && c <= L'9'))) return std::nullopt;
   wchar_t* end = nullptr;

@@ -77,5 +77,7 @@ std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSett
 void ApplyBilinearRule(SaverSettings& record);
 
 std::wstring CutAtNull(const std::wstring& text);
+// Without the spaces and tabs at both ends.
+std::wstring TrimBlanks(const std::wstring& text);
 
 }  // namespace settings

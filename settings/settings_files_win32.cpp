@@ -32,6 +32,11 @@ std::wstring SettingsFilePath() {
 
 platform::IniProfile OpenSettings() { return platform::IniProfile(SettingsFilePath()); }
 
+bool FolderIsSaved() {
+  auto profile = OpenSettings();
+  return ReadFolderValue(profile, kNoFolder) != kNoFolder;
+}
+
 std::wstring SaveSettings(const SaverSettings& record) {
   Win32SettingsDisk disk;
   return SaveSettingsRecord(SystemSettingsLocations(), disk, record);

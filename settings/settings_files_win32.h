@@ -15,6 +15,8 @@ SettingsLocations SystemSettingsLocations();
 // Every reader and writer of the settings goes through this path.
 std::wstring SettingsFilePath();
 platform::IniProfile OpenSettings();
+// Whether a picture folder has been saved: Folder read with the default "none".
+bool FolderIsSaved();
 // Writes every key; falls back to the VirtualStore copy where the Windows folder refuses.
 std::wstring SaveSettings(const SaverSettings& record);
 

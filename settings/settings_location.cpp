@@ -10,12 +10,6 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
-std::wstring TrimBlanks(const std::wstring& text) {
-  size_t first = text.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return {};
-  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
-}
-
 // One section's raw values, keys without case; the values exactly as the line holds them.
 std::map<std::wstring, std::wstring> SectionValues(const std::wstring& text, const std::wstring& section) {
   std::map<std::wstring, std::wstring> values;
