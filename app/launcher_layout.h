@@ -2,17 +2,11 @@
 // The launcher's controls and where they stand, in twips.
 #include <vector>
 
+#include "platform/control_spec.h"
+
 namespace app {
 
-enum class LauncherFont { Ui, ProductName, Label, Link };
-
-struct ControlSpec {
-  int id;
-  const wchar_t* className;  // "BUTTON", "STATIC", or the group frame
-  const wchar_t* caption;
-  int left, top, width, height;
-  LauncherFont font;
-};
+enum LauncherFont { kUiFont, kProductNameFont, kLabelFont, kLinkFont };
 
 inline constexpr int kLauncherClientWidth = 4830;
 inline constexpr int kLauncherClientHeight = 3015;
@@ -34,6 +28,6 @@ inline constexpr wchar_t kLauncherCaption[] = L"Glimmerdeck Information";
 inline constexpr wchar_t kMakerAddress[] = L"https://www.brightfen.example/glimmerdeck/";
 
 // In creation order, which is also the buttons' tab order.
-const std::vector<ControlSpec>& LauncherControls();
+const std::vector<platform::ControlSpec>& LauncherControls();
 
 }  // namespace app

@@ -6,7 +6,7 @@
 #include "app/launcher_layout.h"
 #include "app/program_win32.h"
 #include "app/texts.h"
-#include "platform/geometry_win32.h"
+#include "platform/controls_win32.h"
 #include "res/resource_ids.h"
 #include "saver/saver_window_win32.h"
 #include "settings/settings_files_win32.h"
@@ -18,12 +18,6 @@ constexpr wchar_t kClassName[] = L"GlimmerdeckLauncher";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr COLORREF kLinkColour = 0x00C00000;  // dark blue, stored blue-green-red
-
-HFONT MakeFont(int points, UINT dpi, const wchar_t* face, int weight, bool underline) {
-  return CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0, weight, FALSE, underline, FALSE,
-                     SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face);
-}
 
 }  // namespace
 
@@ -39,67 +33,23 @@ bool Launcher::Create(HWND owner) {
   return true;
 }
 
-HFONT Launcher::FontFor(int fontKind) const {
-  switch (static_cast<LauncherFont>(fontKind)) {
-    case LauncherFont::ProductName: return productFont_.get();
-    case LauncherFont::Label: return labelFont_.get();
-    case LauncherFont::Link: return linkFont_.get();
-    default: return uiFont_.get();
-  }
-}
-
 void Launcher::CreateControls() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  for (const auto& c : LauncherControls()) {
-    std::wstring kind = c.className;
-    const wchar_t* cls = L"STATIC";
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    if (kind == L"FRAME") {
-      cls = L"BUTTON";
-      style |= BS_GROUPBOX;
-    } else if (kind == L"BUTTON") {
-      cls = L"BUTTON";
-      style |= WS_TABSTOP | BS_PUSHBUTTON;
-    } else if (kind == L"IMAGE") {
-      style |= SS_ICON | SS_CENTERIMAGE;
-    } else if (kind == L"LINK") {
-      style |= SS_NOTIFY | SS_LEFT;
-    }
-    HWND control = CreateWindowExW(0, cls, c.caption, style, 0, 0, 0, 0, Window(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-    if (kind == L"IMAGE") SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-  }
+  platform::CreateControls(Window(), LauncherControls());
+  SendDlgItemMessageW(Window(), kImage1, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
 }
 
 void Launcher::LayOut(UINT dpi) {
   dpi_ = dpi ? dpi : 96;
-  uiFont_.reset(MakeFont(9, dpi_, L"MS UI Gothic", FW_NORMAL, false));
-  productFont_.reset(MakeFont(16, dpi_, L"ＭＳ Ｐゴシック", FW_BOLD, false));
-  labelFont_.reset(MakeFont(10, dpi_, L"ＭＳ Ｐゴシック", FW_NORMAL, false));
-  linkFont_.reset(MakeFont(9, dpi_, L"ＭＳ Ｐゴシック", FW_NORMAL, true));
-  for (const auto& c : LauncherControls()) {
-    HWND control = GetDlgItem(Window(), c.id);
-    MoveWindow(control, platform::TwipsToPixels(c.left, dpi_), platform::TwipsToPixels(c.top, dpi_),
-               platform::TwipsToPixels(c.width, dpi_), platform::TwipsToPixels(c.height, dpi_), FALSE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(static_cast<int>(c.font))), FALSE);
-  }
-  RECT frame{0, 0, platform::TwipsToPixels(kLauncherClientWidth, dpi_),
-             platform::TwipsToPixels(kLauncherClientHeight, dpi_)};
-  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi_);
-  SetWindowPos(Window(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(Window(), nullptr, TRUE);
+  uiFont_ = platform::MakeFont(9, dpi_, L"MS UI Gothic");
+  productFont_ = platform::MakeFont(16, dpi_, L"ＭＳ Ｐゴシック", FW_BOLD);
+  labelFont_ = platform::MakeFont(10, dpi_, L"ＭＳ Ｐゴシック");
+  linkFont_ = platform::MakeFont(9, dpi_, L"ＭＳ Ｐゴシック", FW_NORMAL, true);
+  // In the order of LauncherFont.
+  std::vector<HFONT> fonts = {uiFont_.get(), productFont_.get(), labelFont_.get(), linkFont_.get()};
+  platform::LayOutControls(Window(), LauncherControls(), dpi_, fonts, kLauncherClientWidth, kLauncherClientHeight);
 }
 
-void Launcher::CentreOnPrimaryScreen() {
-  RECT r{};
-  GetWindowRect(Window(), &r);
-  double screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  double screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  int left = static_cast<int>(screenWidth / 2 - (r.right - r.left) / 2.0);
-  int top = static_cast<int>(screenHeight / 2 - (r.bottom - r.top) / 2.0);
-  SetWindowPos(Window(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void Launcher::CentreOnPrimaryScreen() { platform::CentreOnPrimaryScreen(Window()); }
 
 void Launcher::ShowModeless() {
   ShowWindow(Window(), SW_SHOW);

@@ -24,7 +24,6 @@ class Launcher : public platform::BaseWindow<Launcher> {
   void OnRun();
   void OnSettings();
   void OnLink();
-  HFONT FontFor(int fontKind) const;
 
   UINT dpi_ = 96;
   platform::UniqueGdi<HFONT> uiFont_, productFont_, labelFont_, linkFont_;

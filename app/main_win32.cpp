@@ -91,14 +91,31 @@ void Dispatch(StartMode mode) {
   }
 }
 
-void DispatchOne(MSG& msg) {
-  Launcher* launcher = TheProgram().launcher;
-  if (launcher && IsDialogMessageW(launcher->Window(), &msg)) return;
+}  // namespace
+
+// The launcher, the settings dialog and the folder browser hold controls (and say so
+// with WS_EX_CONTROLPARENT); the saver window takes every key itself.
+void DispatchOneMessage(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  if (root && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
 
-}  // namespace
+void RunModalLoop(const bool& closed) {
+  MSG msg;
+  while (!closed) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) EndProgram();
+    DispatchOneMessage(msg);
+  }
+}
+
+void EndProgramIfNoWindowIsLeft() {
+  Program& program = TheProgram();
+  bool launcherShown = program.launcher && IsWindowVisible(program.launcher->Window());
+  bool saverShown = program.saver && program.saver->IsVisible();
+  if (!launcherShown && !saverShown) EndProgram();
+}
 
 Program& TheProgram() {
   static Program program;
@@ -111,7 +128,7 @@ void PumpPendingMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) EndProgram();
-    DispatchOne(msg);
+    DispatchOneMessage(msg);
   }
 }
 
@@ -143,6 +160,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   Dispatch(ChooseMode(ArgumentText(GetCommandLineW())));
 
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchOne(msg);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchOneMessage(msg);
   EndProgram();
 }

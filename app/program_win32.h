@@ -28,6 +28,15 @@ Program& TheProgram();
 
 // Pumps every waiting message, letting the launcher and dialogs handle their keys.
 void PumpPendingMessages();
+// Dispatches one message; a key for one of the program's dialog windows moves the focus
+// or presses a button there first.
+void DispatchOneMessage(MSG& msg);
+// Runs the messages of a modal window until it says it is closed.
+void RunModalLoop(const bool& closed);
+// Ends the program when neither the launcher nor the saver window is on screen: a
+// hidden saver window alone would keep an invisible process alive, and every later
+// start would end at once as a second instance.
+void EndProgramIfNoWindowIsLeft();
 
 // The information-icon message that asks for a picture folder.
 void ShowNoFolderMessage(const wchar_t* title);

@@ -15,6 +15,8 @@ class Profile {
                            const std::wstring& fallback) = 0;
   virtual void Put(const std::wstring& section, const std::wstring& key,
                    const std::wstring& value) = 0;
+  // Takes the key out of the section; a missing key is no error.
+  virtual void Remove(const std::wstring& section, const std::wstring& key) = 0;
 };
 
 // Milliseconds since some start, wrapping at 2^32 like GetTickCount.

@@ -53,6 +53,10 @@ void IniProfile::Put(const std::wstring& section, const std::wstring& key, const
   WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str());
 }
 
+void IniProfile::Remove(const std::wstring& section, const std::wstring& key) {
+  WritePrivateProfileStringW(section.c_str(), key.c_str(), nullptr, path_.c_str());
+}
+
 bool FitsAnsiCodePage(const std::wstring& text) {
   if (text.empty()) return true;
   UINT codePage = GetACP();

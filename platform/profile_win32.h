@@ -13,6 +13,7 @@ class IniProfile : public Profile {
   std::wstring Get(const std::wstring& section, const std::wstring& key,
                    const std::wstring& fallback) override;
   void Put(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
+  void Remove(const std::wstring& section, const std::wstring& key) override;
   const std::wstring& Path() const { return path_; }
 
  private:

@@ -132,6 +132,14 @@ void SaverWindow::Show() {
   PostMessageW(Window(), kSetupMessage, 0, 0);
 }
 
+void SaverWindow::Close() {
+  StopMusic();
+  SetInterval(0);
+  music_.reset();
+  ShowWindow(Window(), SW_HIDE);
+  list1_.clear();
+}
+
 void SaverWindow::StretchOverDesk() {
   std::vector<platform::Rect> monitors;
   EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(&monitors));

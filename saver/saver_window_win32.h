@@ -68,6 +68,9 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   // Shows the window; the set-up runs once the caller's own steps are done.
   void Show();
   bool IsVisible() const { return IsWindowVisible(Window()) != FALSE; }
+  // The settings dialog closes the saver window when it saves or cancels: the window is
+  // hidden, its music stopped and its picture list emptied, ready for a fresh start.
+  void Close();
   std::vector<std::wstring>& List1() { return list1_; }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

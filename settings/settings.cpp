@@ -148,6 +148,7 @@ SaverSettings ReadSettings(platform::Profile& profile) {
 std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSettings& record) {
   std::vector<std::pair<std::wstring, std::wstring>> lines;
   for (const auto& rule : KeyTable()) {
+    if (rule.text == &SaverSettings::Folder && record.Folder.empty()) continue;
     lines.emplace_back(rule.key, rule.kind == ValueKind::Text ? record.*rule.text
                                                                : std::to_wstring(record.*rule.number));
   }
@@ -155,6 +156,7 @@ std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSett
 }
 
 void WriteSettings(platform::Profile& profile, const SaverSettings& record) {
+  if (record.Folder.empty()) profile.Remove(kSection, kFolderKey);
   for (const auto& [key, value] : SettingsLines(record)) profile.Put(kSection, key, value);
 }
 

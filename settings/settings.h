@@ -16,6 +16,7 @@ inline constexpr wchar_t kSection[] = L"Orvella_Glimmerdeck";
 inline constexpr size_t kValueBufferChars = 255;
 inline constexpr wchar_t kNoFolder[] = L"none";
 inline constexpr wchar_t kBlank[] = L" ";
+inline constexpr wchar_t kFolderKey[] = L"Folder";
 
 struct SaverSettings {
   std::wstring Folder;
@@ -70,7 +71,8 @@ std::optional<int16_t> ParseRanged(const std::wstring& text, int16_t minimum, in
 // Reads all keys; the first value that cannot be applied ends the reading silently.
 SaverSettings ReadSettings(platform::Profile& profile);
 void WriteSettings(platform::Profile& profile, const SaverSettings& record);
-// The key and value texts a save writes, in the file's order.
+// The key and value texts a save writes, in the file's order. An empty folder is no
+// folder at all: the save takes the key out, so every reader asks for one again.
 std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSettings& record);
 
 // Bilinear smoothing forces enlarge, shrink and centre on, and keep-previous off.

@@ -8,6 +8,15 @@ std::wstring TrimSpaces(const std::wstring& text) {
   return text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
 
+std::wstring OpenDialogFilter(const std::wstring& filter) {
+  std::wstring converted = filter;
+  for (auto& c : converted)
+    if (c == L'|') c = L'\0';
+  converted.push_back(L'\0');
+  converted.push_back(L'\0');
+  return converted;
+}
+
 SettingsDialogModel::SettingsDialogModel() { controls_.Folder.clear(); }
 
 void SettingsDialogModel::ApplyMusicRule() {
@@ -57,6 +66,10 @@ void SettingsDialogModel::Load(platform::Profile& profile) {
     if (!value) return;
     controls_.*table[i].number = *value;
   }
+}
+
+void SettingsDialogModel::MusicPicked(const std::wstring& chosenPath) {
+  if (!chosenPath.empty()) controls_.BgmPlayName = chosenPath;
 }
 
 SaverSettings SettingsDialogModel::RecordForSave() const {

@@ -33,6 +33,10 @@ class SettingsDialogModel {
   void SetMusicText(const std::wstring& text) { controls_.BgmPlayName = text; }
   void SetSpeed(int16_t value) { controls_.Speed = value; }
   void SetMouseM(int16_t value) { controls_.MouseM = value; }
+  // What the music picker returned: a chosen file replaces the music box's text; an
+  // empty name (cancelled, or the picker failed) leaves the text as the user left it,
+  // even when an earlier pick of this opening is still in the picker.
+  void MusicPicked(const std::wstring& chosenPath);
 
   // "記録" keeps the folder as typed; "記録実行" trims it. Both trim the music name.
   SaverSettings RecordForSave() const;
@@ -50,5 +54,10 @@ class SettingsDialogModel {
 };
 
 std::wstring TrimSpaces(const std::wstring& text);
+
+// The music picker's one filter, as the dialog names it: label and patterns.
+inline constexpr wchar_t kMusicFilter[] = L"画像ファイル(*.wav;*.mid;*.mp3)|*.wav;*.mid;*.mp3";
+// The filter as the open-file dialog takes it: each "|" a NUL, and two NULs at the end.
+std::wstring OpenDialogFilter(const std::wstring& filter);
 
 }  // namespace settings

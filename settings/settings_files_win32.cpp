@@ -64,9 +64,4 @@ bool Win32SettingsDisk::WriteAll(const std::wstring& path, const SaverSettings& 
   return text && FileTextHoldsRecord(*text, record);
 }
 
-// The settings dialog is not built yet: the launcher's button and the notices call here.
-void ShowSettingsDialog(HWND, bool) {}
-
-const SaverSettings* LoadedDialogState() { return nullptr; }
-
 }  // namespace settings

@@ -27,7 +27,7 @@ class Win32SettingsDisk : public SettingsDisk {
   bool WriteAll(const std::wstring& path, const SaverSettings& record) override;
 };
 
-// Shows the settings dialog, modal over owner or modeless.
+// Shows the settings dialog, modal over owner or modeless (settings_dialog_win32.cpp).
 void ShowSettingsDialog(HWND owner, bool modal);
 // The dialog's current record while it is loaded, else nothing.
 const SaverSettings* LoadedDialogState();

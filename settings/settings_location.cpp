@@ -33,6 +33,7 @@ std::map<std::wstring, std::wstring> SectionValues(const std::wstring& text, con
 
 bool FileTextHoldsRecord(const std::wstring& fileText, const SaverSettings& record) {
   auto values = SectionValues(fileText, kSection);
+  if (record.Folder.empty() && values.count(Lower(kFolderKey))) return false;
   for (const auto& [key, value] : SettingsLines(record)) {
     auto found = values.find(Lower(key));
     if (found == values.end() || found->second != value) return false;

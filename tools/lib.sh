@@ -45,7 +45,7 @@ export WINEDEBUG=-all
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 prepare_wine_prefix() {
-  if [ ! -f "$WINEPREFIX/.glimmer-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.glimmer-ready-2" ]; then
     say "preparing the Wine prefix (once)"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
@@ -57,13 +57,13 @@ REGEDIT4
 "Tahoma"="IPAGothic"
 "MS Shell Dlg"="IPAGothic"
 "MS Shell Dlg 2"="IPAGothic"
-"MS UI Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
 "ＭＳ Ｐゴシック"="IPAPGothic"
 "ＭＳ ゴシック"="IPAGothic"
 REG
     wine regedit "$BUILD/fonts.reg" >/dev/null 2>&1 || true
     wineserver -w || true
-    touch "$WINEPREFIX/.glimmer-ready"
+    touch "$WINEPREFIX/.glimmer-ready-2"
   fi
 }
 

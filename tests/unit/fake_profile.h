@@ -27,6 +27,15 @@ class FakeProfile : public platform::Profile {
       }
     lines[section].emplace_back(key, value);
   }
+  void Remove(const std::wstring& section, const std::wstring& key) override {
+    puts.push_back(L"-" + key);
+    auto& entries = lines[section];
+    for (auto it = entries.begin(); it != entries.end(); ++it)
+      if (it->first == key) {
+        entries.erase(it);
+        return;
+      }
+  }
   void Set(const std::wstring& key, const std::wstring& value) {
     Put(L"Orvella_Glimmerdeck", key, value);
     puts.clear();

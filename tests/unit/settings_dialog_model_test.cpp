@@ -100,3 +100,38 @@ TEST(SettingsDialogModel, SavingAfterAFreshOpenWritesTheExampleFile) {
             L"OderFileName=0\r\nBgmPlay=0\r\nBgmPlayName=\r\nKakudai=0\r\nRefresh=0\r\nBiliner=0\r\nSubFolder=0\r\n"
             L"Shaffle=0\r\nMulti=0\r\n");
 }
+
+TEST(SettingsDialogModel, MusicPickerOnlyAChosenFileChangesTheBox) {
+  struct Step { const wchar_t* typed; const wchar_t* picked; const wchar_t* want; };
+  // One opening: a cancel first, then a pick, then a typed edit and a cancel again.
+  const Step steps[] = {{nullptr, L"", L""},
+                        {nullptr, L"C:\\曲\\a.mid", L"C:\\曲\\a.mid"},
+                        {L"D:\\typed.wav", L"", L"D:\\typed.wav"},
+                        {nullptr, L"E:\\b.mp3", L"E:\\b.mp3"}};
+  SettingsDialogModel model;
+  for (const auto& step : steps) {
+    if (step.typed) model.SetMusicText(step.typed);
+    model.MusicPicked(step.picked);
+    EXPECT_EQ(model.Controls().BgmPlayName, step.want) << step.picked;
+  }
+}
+
+TEST(SettingsDialogModel, EmptyFolderBoxSavesNoFolderAndSaveAndRunSeesNone) {
+  SettingsDialogModel model;
+  FakeProfile file;
+  model.Load(file);
+  model.SetFolderText(L"   ");
+  FakeProfile kept;
+  settings::WriteSettings(kept, model.RecordForSave());
+  EXPECT_EQ(settings::ReadFolderValue(kept, settings::kNoFolder), L"   ");  // blanks as typed are a value
+  FakeProfile trimmed;
+  settings::WriteSettings(trimmed, model.RecordForSaveAndRun());
+  EXPECT_EQ(settings::ReadFolderValue(trimmed, settings::kNoFolder), L"none");
+}
+
+TEST(SettingsDialogModel, MusicFilterBecomesNulSeparatedPairs) {
+  const std::wstring got = settings::OpenDialogFilter(settings::kMusicFilter);
+  const std::wstring want(L"画像ファイル(*.wav;*.mid;*.mp3)\0*.wav;*.mid;*.mp3\0\0", 45);
+  EXPECT_EQ(got, want);
+  EXPECT_EQ(settings::OpenDialogFilter(L""), std::wstring(L"\0\0", 2));
+}

@@ -95,4 +95,11 @@ TEST(SettingsLocation, FileTextMustHoldEveryWrittenValue) {
     EXPECT_FALSE(settings::FileTextHoldsRecord(changed, record)) << c.to;
   }
   EXPECT_FALSE(settings::FileTextHoldsRecord(L"", record));
+
+  // A save without a folder must have taken the key out.
+  record.Folder.clear();
+  std::wstring withoutFolder = L"[Orvella_Glimmerdeck]\r\n";
+  for (const auto& [key, value] : settings::SettingsLines(record)) withoutFolder += key + L"=" + value + L"\r\n";
+  EXPECT_TRUE(settings::FileTextHoldsRecord(withoutFolder, record));
+  EXPECT_FALSE(settings::FileTextHoldsRecord(withoutFolder + L"Folder=\r\n", record));
 }

@@ -208,6 +208,7 @@ TEST(SettingsStore, ValuesAreCutAtNulAndAt254Units) {
 TEST(SettingsStore, WriteSendsEveryKeyInOrderWithPlainNumbers) {
   FakeProfile file;
   SaverSettings record;
+  record.Folder = L"C:\\CGDATA";
   record.Speed = 1;
   record.MouseM = 25;
   settings::WriteSettings(file, record);
@@ -217,6 +218,25 @@ TEST(SettingsStore, WriteSendsEveryKeyInOrderWithPlainNumbers) {
   EXPECT_EQ(file.puts, order);
   EXPECT_EQ(file.Get(settings::kSection, L"Speed", L"?"), L"1");
   EXPECT_EQ(file.Get(settings::kSection, L"MouseM", L"?"), L"25");
+}
+
+// An empty folder box means no folder: the key goes, so the launcher, the start-up and
+// save-and-run ask for one instead of starting a show of nothing.
+TEST(SettingsStore, EmptyFolderTakesTheKeyOutAndKeepsTheOthersInPlace) {
+  FakeProfile file = ValidFile();
+  SaverSettings record = ReadSettings(file);
+  record.Folder.clear();
+  settings::WriteSettings(file, record);
+  EXPECT_EQ(file.puts.front(), L"-Folder");
+  EXPECT_EQ(settings::ReadFolderValue(file, settings::kNoFolder), L"none");
+  std::wstring text = file.Text();
+  EXPECT_EQ(text.find(L"\nFolder="), std::wstring::npos);
+  EXPECT_EQ(text.find(L"[Orvella_Glimmerdeck]\r\nSpeed=500\r\n"), 0u);
+
+  FakeProfile blank;
+  record.Folder = L" ";  // a blank is what the user typed, and is kept
+  settings::WriteSettings(blank, record);
+  EXPECT_EQ(blank.Get(settings::kSection, L"Folder", L"?"), L" ");
 }
 
 TEST(SettingsStore, ParseWholeNumberAcceptsBlanksAndSignsOnly) {
