@@ -106,12 +106,10 @@ LRESULT Launcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       LayOut(HIWORD(wParam));
-      auto* suggested = reinterpret_cast<RECT*>(lParam);
-      SetWindowPos(Window(), nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      MoveToSuggested(lParam);
       return 0;
-    }
     case WM_CLOSE:
       Unload();
       return 0;

@@ -41,6 +41,21 @@ class BaseWindow {
     RegisterClassExW(&wc);
   }
 
+  // Called at WM_NCDESTROY: the window is gone, whoever destroyed it (an owner's end
+  // takes its owned windows along).
+  LRESULT ForgetWindow(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND gone = window_;
+    window_ = nullptr;
+    return DefWindowProcW(gone, message, wParam, lParam);
+  }
+
+  // WM_DPICHANGED: the window is laid out afresh for the new DPI by the caller, then moved
+  // to the place Windows suggests.
+  void MoveToSuggested(LPARAM lParam) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  }
+
   HWND window_ = nullptr;
 };
 

@@ -251,21 +251,16 @@ LRESULT FolderBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DRAWITEM:
       DrawRow(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
       return TRUE;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       LayOut(HIWORD(wParam));
-      auto* suggested = reinterpret_cast<RECT*>(lParam);
-      SetWindowPos(Window(), nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      MoveToSuggested(lParam);
       return 0;
-    }
     case WM_CLOSE:
       Close();
       return 0;
-    case WM_NCDESTROY: {
-      HWND self = Window();
-      window_ = nullptr;
+    case WM_NCDESTROY:
       closed_ = true;
-      return DefWindowProcW(self, message, wParam, lParam);
-    }
+      return ForgetWindow(message, wParam, lParam);
   }
   return DefWindowProcW(Window(), message, wParam, lParam);
 }

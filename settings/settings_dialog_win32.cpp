@@ -264,22 +264,16 @@ LRESULT SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       LayOut(HIWORD(wParam));
-      auto* suggested = reinterpret_cast<RECT*>(lParam);
-      SetWindowPos(Window(), nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      MoveToSuggested(lParam);
       return 0;
-    }
     case WM_CLOSE:  // the title bar's close box discards the edits and closes nothing else
       Close();
       return 0;
-    case WM_NCDESTROY: {
-      // The owner's end takes this window with it; the dialog is then closed too.
-      HWND self = Window();
-      window_ = nullptr;
+    case WM_NCDESTROY:
       closed_ = true;
-      return DefWindowProcW(self, message, wParam, lParam);
-    }
+      return ForgetWindow(message, wParam, lParam);
   }
   return DefWindowProcW(Window(), message, wParam, lParam);
 }
