@@ -40,10 +40,18 @@ bool IsUtf16File(const std::vector<char>& bytes) {
 
 std::wstring IniProfile::Get(const std::wstring& section, const std::wstring& key,
                              const std::wstring& fallback) {
-  wchar_t buffer[settings::kValueBufferChars] = {};
-  GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback.c_str(), buffer,
-                           static_cast<DWORD>(settings::kValueBufferChars), path_.c_str());
-  return std::wstring(buffer, settings::kValueBufferChars);
+  // The profile functions cut a value to the buffer without saying so, apart from
+  // filling it to one short of its end: a buffer that comes back full is made larger.
+  constexpr DWORD kLargest = 1 << 16;
+  for (DWORD size = 256;; size *= 2) {
+    std::wstring buffer(size, L'\0');
+    DWORD copied = GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(), size,
+                                            path_.c_str());
+    if (copied + 1 < size || size >= kLargest) {
+      buffer.resize(copied < size ? copied : size);
+      return buffer;
+    }
+  }
 }
 
 // A value outside the ANSI code page would be written as "?" and lost, so such a value

@@ -74,9 +74,7 @@ std::wstring TrimBlanks(const std::wstring& text) {
 
 std::wstring ReadValue(platform::Profile& profile, const std::wstring& key,
                        const std::wstring& fallback) {
-  std::wstring value = CutAtNull(profile.Get(kSection, key, fallback));
-  if (value.size() > kValueBufferChars - 1) value.resize(kValueBufferChars - 1);
-  return value;
+  return CutAtNull(profile.Get(kSection, key, fallback));
 }
 
 std::wstring ReadFolderValue(platform::Profile& profile, const std::wstring& fallback) {

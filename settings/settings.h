@@ -12,8 +12,6 @@ namespace settings {
 
 inline constexpr wchar_t kFileName[] = L"O_GLMK.INI";
 inline constexpr wchar_t kSection[] = L"Orvella_Glimmerdeck";
-// The profile functions fill a 255-character buffer, so a value comes back cut at 254.
-inline constexpr size_t kValueBufferChars = 255;
 inline constexpr wchar_t kNoFolder[] = L"none";
 inline constexpr wchar_t kBlank[] = L" ";
 inline constexpr wchar_t kFolderKey[] = L"Folder";
@@ -54,8 +52,8 @@ struct KeyRule {
 const std::vector<KeyRule>& KeyTable();
 const KeyRule& RuleFor(const std::wstring& key);
 
-// The text of one key as the profile functions hand it back: up to the first NUL,
-// at most 254 UTF-16 units.
+// The text of one key up to its first NUL. A value is read whole, however long: a folder
+// path of 255 characters or more cut to 254 would name another folder.
 std::wstring ReadValue(platform::Profile& profile, const std::wstring& key,
                        const std::wstring& fallback);
 std::wstring ReadFolderValue(platform::Profile& profile, const std::wstring& fallback);

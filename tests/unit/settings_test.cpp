@@ -186,15 +186,17 @@ TEST(SettingsStore, GreyedCheckBoxIsSavedBackAsTwo) {
   EXPECT_NE(copy.Text().find(L"\r\nCheckM=2\r\n"), std::wstring::npos);
 }
 
-TEST(SettingsStore, ValuesAreCutAtNulAndAt254Units) {
+// Values are read whole: a long path cut at 254 units would name another folder.
+TEST(SettingsStore, ValuesAreCutAtNulOnly) {
   struct Case { std::wstring stored; std::wstring want; };
   const std::wstring longJapanese(300, L'絵');
   const Case cases[] = {
       {L"", L""},  // present but empty: not the default
       {std::wstring(L"C:\\a\0junk", 9), L"C:\\a"},
       {std::wstring(254, L'x'), std::wstring(254, L'x')},
-      {std::wstring(255, L'x'), std::wstring(254, L'x')},
-      {longJapanese, longJapanese.substr(0, 254)},
+      {std::wstring(255, L'x'), std::wstring(255, L'x')},
+      {longJapanese, longJapanese},
+      {longJapanese + std::wstring(L"\0tail", 5), longJapanese},
   };
   for (const auto& c : cases) {
     FakeProfile file;

@@ -51,11 +51,16 @@ TEST(SettingsFile, MissingFileGivesTheDefaults) {
   EXPECT_EQ(settings::ReadFolderValue(profile, settings::kNoFolder), L"none");
 }
 
-TEST(SettingsFile, LongValueComesBackCutAt254) {
+// The profile functions cut a value to the reader's buffer silently; every length
+// around the buffer sizes the reader tries must come back whole.
+TEST(SettingsFile, LongValuesComeBackWhole) {
   std::wstring path = TempFile(L"glimmer_long.ini");
   platform::IniProfile profile(path);
-  profile.Put(settings::kSection, L"Folder", L"C:\\" + std::wstring(400, L'a'));
-  EXPECT_EQ(settings::ReadFolderValue(profile, L"none"), L"C:\\" + std::wstring(251, L'a'));
+  for (size_t length : {254u, 255u, 256u, 300u, 511u, 512u, 4000u}) {
+    const std::wstring folder = L"C:\\" + std::wstring(length - 3, L'a');
+    profile.Put(settings::kSection, L"Folder", folder);
+    EXPECT_EQ(settings::ReadFolderValue(profile, L"none"), folder) << length;
+  }
   DeleteFileW(path.c_str());
 }
 
