@@ -74,8 +74,31 @@ if(E2E_TESTS)
   glimmer_windows_test(e2e_tests ${E2E_TESTS})
   add_dependencies(e2e_tests o_glmk password_cpl)
   target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr")
-  add_test(NAME e2e_tests COMMAND e2e_tests)
+  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-LockedSettings*)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
+  # A drive the system lists but cannot read, for the folder browser's drive list.
+  add_test(NAME missing_medium_drive COMMAND ${CMAKE_SOURCE_DIR}/tools/missing-medium-drive setup)
+  add_test(NAME missing_medium_drive_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tools/missing-medium-drive cleanup)
+  set_tests_properties(missing_medium_drive PROPERTIES FIXTURES_SETUP missing_medium)
+  set_tests_properties(missing_medium_drive_cleanup PROPERTIES FIXTURES_CLEANUP missing_medium)
+  set_property(TEST e2e_tests APPEND PROPERTY FIXTURES_REQUIRED missing_medium)
+
+  # The Windows folder's settings file made unwritable, in a run of its own: every other
+  # test writes that file.
+  add_test(NAME windows_ini_lock COMMAND ${CMAKE_SOURCE_DIR}/tools/windows-ini-lock setup)
+  add_test(NAME windows_ini_unlock COMMAND ${CMAKE_SOURCE_DIR}/tools/windows-ini-lock cleanup)
+  set_tests_properties(windows_ini_lock PROPERTIES FIXTURES_SETUP locked_windows_ini)
+  set_tests_properties(windows_ini_unlock PROPERTIES FIXTURES_CLEANUP locked_windows_ini)
+  add_test(NAME e2e_locked_settings COMMAND e2e_tests --gtest_filter=LockedSettings*)
+  set_tests_properties(e2e_locked_settings PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}"
+                       FIXTURES_REQUIRED locked_windows_ini)
+  set(SETTINGS_FILE_USERS)
+  foreach(test e2e_tests win32_tests win32_settings_c_locale)
+    if(TEST ${test})
+      list(APPEND SETTINGS_FILE_USERS ${test})
+    endif()
+  endforeach()
+  set_tests_properties(windows_ini_lock PROPERTIES DEPENDS "${SETTINGS_FILE_USERS}")
 endif()
 
 # The music tests hear what is played through ALSA's capture into a file: HOME points at a

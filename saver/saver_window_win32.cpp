@@ -132,10 +132,14 @@ void SaverWindow::Show() {
   PostMessageW(Window(), kSetupMessage, 0, 0);
 }
 
+// Only music that was started is stopped: the first media command loads the system's
+// media drivers, which takes seconds, and a dialog's button must not wait for that.
 void SaverWindow::Close() {
-  StopMusic();
-  SetInterval(0);
-  music_.reset();
+  if (music_) {
+    StopMusic();
+    SetInterval(0);
+    music_.reset();
+  }
   ShowWindow(Window(), SW_HIDE);
   list1_.clear();
 }

@@ -27,8 +27,12 @@ std::wstring RootOf(wchar_t letter) { return std::wstring(1, letter) + L":\\"; }
 class Win32DriveProbe : public DriveProbe {
  public:
   std::optional<std::wstring> CurrentDirectoryOn(wchar_t letter) override {
+    // Wine reports a volume even for a drive whose target is missing; the root's own
+    // attributes fail there, as they do for an empty removable drive on Windows.
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    bool ready = GetVolumeInformationW(RootOf(letter).c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0);
+    const std::wstring root = RootOf(letter);
+    bool ready = GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES &&
+                 GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0);
     SetErrorMode(oldMode);
     if (!ready) return std::nullopt;
     // "X:" alone names the drive's current directory, as the system remembers it.

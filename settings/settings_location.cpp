@@ -36,7 +36,9 @@ bool FileTextHoldsRecord(const std::wstring& fileText, const SaverSettings& reco
   if (record.Folder.empty() && values.count(Lower(kFolderKey))) return false;
   for (const auto& [key, value] : SettingsLines(record)) {
     auto found = values.find(Lower(key));
-    if (found == values.end() || found->second != value) return false;
+    // The profile functions drop the blanks around a value, on writing (Wine) or on
+    // reading (both): a value counts as written when it reads back the same.
+    if (found == values.end() || TrimBlanks(found->second) != TrimBlanks(value)) return false;
   }
   return true;
 }

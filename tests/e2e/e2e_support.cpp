@@ -1,9 +1,15 @@
 #include "tests/e2e/e2e_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "settings/settings_dialog_layout.h"
 
 namespace e2e {
 namespace {
@@ -74,13 +80,14 @@ std::string SettingsWithFolder(const std::string& folder, const std::string& ext
          extraLines;
 }
 
-SaverProcess::SaverProcess(const std::wstring& arguments) {
+SaverProcess::SaverProcess(const std::wstring& arguments, const std::wstring& workingDirectory) {
   std::wstring line = L"\"" + ScrPath() + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  const wchar_t* directory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &startup, &info)) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
@@ -106,6 +113,52 @@ HWND SaverProcess::FindVisibleWindow(const std::wstring& caption) const {
   FindRequest request{id_, &caption, nullptr};
   EnumWindows(FindProc, reinterpret_cast<LPARAM>(&request));
   return request.found;
+}
+
+namespace {
+struct AnyVisibleRequest {
+  DWORD processId;
+  bool found;
+};
+
+BOOL CALLBACK AnyVisibleProc(HWND window, LPARAM data) {
+  auto* request = reinterpret_cast<AnyVisibleRequest*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == request->processId && IsWindowVisible(window)) {
+    request->found = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+bool SaverProcess::NoVisibleWindow() const {
+  AnyVisibleRequest request{id_, false};
+  EnumWindows(AnyVisibleProc, reinterpret_cast<LPARAM>(&request));
+  return !request.found;
+}
+
+namespace {
+struct CaptionsRequest {
+  DWORD processId;
+  std::vector<std::wstring> captions;
+};
+
+BOOL CALLBACK CaptionsProc(HWND window, LPARAM data) {
+  auto* request = reinterpret_cast<CaptionsRequest*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == request->processId && IsWindowVisible(window)) request->captions.push_back(WindowText(window));
+  return TRUE;
+}
+}  // namespace
+
+std::vector<std::wstring> SaverProcess::VisibleCaptions() const {
+  CaptionsRequest request{id_, {}};
+  EnumWindows(CaptionsProc, reinterpret_cast<LPARAM>(&request));
+  std::sort(request.captions.begin(), request.captions.end());
+  return request.captions;
 }
 
 HWND SaverProcess::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) const {
@@ -280,6 +333,175 @@ std::vector<uint32_t> CaptureScreen(int width, int height) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return pixels;
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeoutMs, &result)) {
+    ADD_FAILURE() << "message " << message << " was not answered";
+    return 0;
+  }
+  return static_cast<LRESULT>(result);
+}
+
+std::wstring ControlText(HWND control) {
+  const LRESULT length = SendTo(control, WM_GETTEXTLENGTH);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got = SendTo(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+void SetControlText(HWND control, const std::wstring& text) {
+  SendTo(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ClickAndWait(HWND button) { SendTo(button, BM_CLICK); }
+
+bool IsChecked(HWND checkBox) { return SendTo(checkBox, BM_GETCHECK) == BST_CHECKED; }
+
+int ScrollPosition(HWND bar) { return static_cast<int>(SendTo(bar, SBM_GETPOS)); }
+
+void SetScrollPosition(HWND bar, int position) { SendTo(bar, SBM_SETPOS, static_cast<WPARAM>(position), TRUE); }
+
+namespace {
+std::vector<std::wstring> Items(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendTo(control, countMessage);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendTo(control, lengthMessage, static_cast<WPARAM>(i));
+    std::wstring text(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
+    const LRESULT got = SendTo(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    items.push_back(text);
+  }
+  return items;
+}
+
+struct TextRequest {
+  const std::wstring* className;
+  const std::wstring* text;
+  size_t skip;
+  HWND found;
+};
+
+BOOL CALLBACK TextProc(HWND window, LPARAM data) {
+  auto* request = reinterpret_cast<TextRequest*>(data);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (lstrcmpiW(name, request->className->c_str()) != 0 || WindowText(window) != *request->text) return TRUE;
+  if (request->skip-- > 0) return TRUE;
+  request->found = window;
+  return FALSE;
+}
+}  // namespace
+
+std::vector<std::wstring> ListBoxItems(HWND list) { return Items(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT); }
+
+std::vector<std::wstring> ComboBoxItems(HWND combo) {
+  return Items(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+HWND ChildWithText(HWND parent, const std::wstring& className, const std::wstring& text, size_t nth) {
+  TextRequest request{&className, &text, nth, nullptr};
+  EnumChildWindows(parent, TextProc, reinterpret_cast<LPARAM>(&request));
+  return request.found;
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (IsWindow(window) && IsWindowVisible(window)) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    ::Sleep(50);
+  }
+  return true;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring VirtualStoreSettingsPath() {
+  PWSTR local = nullptr;
+  std::wstring path;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)))
+    path = std::wstring(local) + L"\\VirtualStore\\Windows\\O_GLMK.INI";
+  CoTaskMemFree(local);
+  return path;
+}
+
+void RemoveVirtualStoreSettings() { DeleteFileW(VirtualStoreSettingsPath().c_str()); }
+
+namespace {
+// Where the value of key starts and ends in a CR LF settings text; npos when absent.
+std::pair<size_t, size_t> ValueSpan(const std::string& text, const std::string& key) {
+  const std::string marker = "\r\n" + key + "=";
+  size_t at = text.find(marker);
+  if (at == std::string::npos) return {std::string::npos, std::string::npos};
+  size_t start = at + marker.size();
+  return {start, text.find("\r\n", start)};
+}
+}  // namespace
+
+std::string WithValues(std::string text, const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [key, value] : values) {
+    auto [start, end] = ValueSpan(text, key);
+    if (start == std::string::npos) {
+      ADD_FAILURE() << "no key " << key << " in the settings text";
+      continue;
+    }
+    text.replace(start, end - start, value);
+  }
+  return text;
+}
+
+std::string WithoutKey(std::string text, const std::string& key) {
+  auto [start, end] = ValueSpan(text, key);
+  if (start == std::string::npos) {
+    ADD_FAILURE() << "no key " << key << " in the settings text";
+    return text;
+  }
+  const size_t lineStart = start - key.size() - 1;
+  text.erase(lineStart, end + 2 - lineStart);
+  return text;
+}
+
+HWND OpenSettingsFromLauncher(const SaverProcess& saver, DWORD timeoutMs) {
+  HWND launcher = saver.WaitForWindow(L"Glimmerdeck Information", timeoutMs);
+  if (!launcher) return nullptr;
+  HWND button = ChildWithText(launcher, L"Button", L"設定");
+  if (!button) return nullptr;
+  // Posted: the button's handler runs the dialog's modal loop and returns only when it closes.
+  ClickButton(button);
+  return saver.WaitForWindow(L"フォルダ・速度設定", 5000);
+}
+
+std::wstring SettingsDialog::FolderText() const { return ControlText(Item(settings::kText1)); }
+
+void SettingsDialog::SetFolderText(const std::wstring& text) const { SetControlText(Item(settings::kText1), text); }
+
+bool SettingsDialog::PressAndWaitUntilClosed(int buttonId, DWORD timeoutMs) const {
+  Press(buttonId);
+  return WaitUntilGone(window_, timeoutMs);
+}
+
+bool WaitForCentreColour(COLORREF colour, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    if (Near(ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2), colour)) return true;
+    ::Sleep(50);
+  }
+  return false;
 }
 
 }  // namespace e2e

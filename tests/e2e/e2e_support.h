@@ -18,7 +18,8 @@ std::string SettingsWithFolder(const std::string& folder, const std::string& ext
 
 class SaverProcess {
  public:
-  explicit SaverProcess(const std::wstring& arguments);
+  // Starts in workingDirectory when one is given, else in this program's own.
+  explicit SaverProcess(const std::wstring& arguments, const std::wstring& workingDirectory = L"");
   ~SaverProcess();
   SaverProcess(const SaverProcess&) = delete;
   SaverProcess& operator=(const SaverProcess&) = delete;
@@ -31,6 +32,10 @@ class SaverProcess {
   // A visible top-level window of this process with exactly this caption.
   HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs) const;
   HWND FindVisibleWindow(const std::wstring& caption) const;
+  // True when no visible top-level window of this process is left.
+  bool NoVisibleWindow() const;
+  // The captions of this process's visible top-level windows, sorted.
+  std::vector<std::wstring> VisibleCaptions() const;
 
  private:
   HANDLE process_ = nullptr;
@@ -63,5 +68,62 @@ void Click(int x, int y);
 bool Near(COLORREF got, COLORREF want, int tolerance = 24);
 // The whole screen at one moment, as 0x00RRGGBB values row by row.
 std::vector<uint32_t> CaptureScreen(int width, int height);
+
+}  // namespace e2e
+
+namespace e2e {
+
+// Controls of another process, through the messages the system carries between processes.
+// Each call waits at most kMessageTimeoutMs, so a hung program fails a test instead of hanging it.
+inline constexpr DWORD kMessageTimeoutMs = 5000;
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+std::wstring ControlText(HWND control);
+void SetControlText(HWND control, const std::wstring& text);
+// BM_CLICK that returns once the click and the rules it sets off are handled; only for
+// buttons whose click opens no modal window.
+void ClickAndWait(HWND button);
+bool IsChecked(HWND checkBox);
+int ScrollPosition(HWND bar);
+void SetScrollPosition(HWND bar, int position);
+std::vector<std::wstring> ListBoxItems(HWND list);
+std::vector<std::wstring> ComboBoxItems(HWND combo);
+// The nth child of this class with exactly this text, or null.
+HWND ChildWithText(HWND parent, const std::wstring& className, const std::wstring& text, size_t nth = 0);
+// True once the window is destroyed or hidden.
+bool WaitUntilGone(HWND window, DWORD timeoutMs);
+
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+// Where the settings go when the Windows folder refuses them: %LOCALAPPDATA%\VirtualStore\Windows.
+std::wstring VirtualStoreSettingsPath();
+void RemoveVirtualStoreSettings();
+// The settings text with these keys' values changed; every key must be in the text.
+std::string WithValues(std::string text, const std::vector<std::pair<std::string, std::string>>& values);
+std::string WithoutKey(std::string text, const std::string& key);
+
+// Clicks the launcher's 設定 and returns the settings dialog, or null.
+HWND OpenSettingsFromLauncher(const SaverProcess& saver, DWORD timeoutMs = 15000);
+
+// The settings dialog of a running o_glmk.scr; its controls found by their ids.
+class SettingsDialog {
+ public:
+  explicit SettingsDialog(HWND window) : window_(window) {}
+  HWND Window() const { return window_; }
+  HWND Item(int id) const { return GetDlgItem(window_, id); }
+  std::wstring FolderText() const;
+  void SetFolderText(const std::wstring& text) const;
+  void Toggle(int checkBoxId) const { ClickAndWait(Item(checkBoxId)); }
+  bool Checked(int checkBoxId) const { return IsChecked(Item(checkBoxId)); }
+  bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+  // Posts the button's click: its handler may run a modal window.
+  void Press(int buttonId) const { ClickButton(Item(buttonId)); }
+  bool PressAndWaitUntilClosed(int buttonId, DWORD timeoutMs = 5000) const;
+
+ private:
+  HWND window_;
+};
+
+// Waits until the screen's centre shows the colour, as the show's first picture settles.
+bool WaitForCentreColour(COLORREF colour, DWORD timeoutMs);
 
 }  // namespace e2e

@@ -87,7 +87,7 @@ TEST(SettingsLocation, FileTextMustHoldEveryWrittenValue) {
   EXPECT_TRUE(settings::FileTextHoldsRecord(text, record));
 
   struct Case { const wchar_t* from; const wchar_t* to; };
-  const Case spoilt[] = {{L"Speed=300", L"Speed=10000"}, {L"Folder= ", L"Folder="},
+  const Case spoilt[] = {{L"Speed=300", L"Speed=10000"}, {L"Folder= ", L"Folder=x"},
                          {L"Multi=0", L"Mult=0"}, {L"[orvella_glimmerdeck]", L"[Other2]"}};
   for (const auto& c : spoilt) {
     std::wstring changed = text;
@@ -95,6 +95,13 @@ TEST(SettingsLocation, FileTextMustHoldEveryWrittenValue) {
     EXPECT_FALSE(settings::FileTextHoldsRecord(changed, record)) << c.to;
   }
   EXPECT_FALSE(settings::FileTextHoldsRecord(L"", record));
+
+  // Blanks around a value are dropped by the profile functions; the value is still written.
+  record.Folder = L"  C:\\pics  ";
+  std::wstring trimmedByWriter = L"[Orvella_Glimmerdeck]\r\n";
+  for (const auto& [key, value] : settings::SettingsLines(record))
+    trimmedByWriter += key + L"=" + settings::TrimBlanks(value) + L"\r\n";
+  EXPECT_TRUE(settings::FileTextHoldsRecord(trimmedByWriter, record));
 
   // A save without a folder must have taken the key out.
   record.Folder.clear();
