@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
@@ -39,7 +40,7 @@ bool operator==(const SaverSettings& a, const SaverSettings& b) { return Fields(
 const std::vector<KeyRule>& KeyTable() {
   using S = SaverSettings;
   static const std::vector<KeyRule> table = {
-      {L"Folder", ValueKind::Text, kBlank, 0, 0, 0, nullptr, &S::Folder},
+      {kFolderKey, ValueKind::Text, kBlank, 0, 0, 0, nullptr, &S::Folder},
       {L"Speed", ValueKind::Number, kBlank, 10000, 1, 20000, &S::Speed, nullptr},
       {L"MouseM", ValueKind::Number, kBlank, 15, 5, 25, &S::MouseM, nullptr},
       {L"CheckM", ValueKind::CheckBox, L"1", 1, 0, 2, &S::CheckM, nullptr},
@@ -78,7 +79,7 @@ std::wstring ReadValue(platform::Profile& profile, const std::wstring& key,
 }
 
 std::wstring ReadFolderValue(platform::Profile& profile, const std::wstring& fallback) {
-  return ReadValue(profile, L"Folder", fallback);
+  return ReadValue(profile, kFolderKey, fallback);
 }
 
 std::optional<long> ParseWholeNumber(const std::wstring& text) {
@@ -143,10 +144,16 @@ SaverSettings ReadSettings(platform::Profile& profile) {
   return record;
 }
 
+std::vector<std::wstring> KeysTakenOut(const SaverSettings& record) {
+  if (record.Folder.empty()) return {kFolderKey};
+  return {};
+}
+
 std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSettings& record) {
+  const std::vector<std::wstring> takenOut = KeysTakenOut(record);
   std::vector<std::pair<std::wstring, std::wstring>> lines;
   for (const auto& rule : KeyTable()) {
-    if (rule.text == &SaverSettings::Folder && record.Folder.empty()) continue;
+    if (std::find(takenOut.begin(), takenOut.end(), rule.key) != takenOut.end()) continue;
     lines.emplace_back(rule.key, rule.kind == ValueKind::Text ? record.*rule.text
                                                                : std::to_wstring(record.*rule.number));
   }
@@ -154,7 +161,7 @@ std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSett
 }
 
 void WriteSettings(platform::Profile& profile, const SaverSettings& record) {
-  if (record.Folder.empty()) profile.Remove(kSection, kFolderKey);
+  for (const auto& key : KeysTakenOut(record)) profile.Remove(kSection, key);
   for (const auto& [key, value] : SettingsLines(record)) profile.Put(kSection, key, value);
 }
 

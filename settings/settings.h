@@ -69,8 +69,10 @@ std::optional<int16_t> ParseRanged(const std::wstring& text, int16_t minimum, in
 // Reads all keys; the first value that cannot be applied ends the reading silently.
 SaverSettings ReadSettings(platform::Profile& profile);
 void WriteSettings(platform::Profile& profile, const SaverSettings& record);
-// The key and value texts a save writes, in the file's order. An empty folder is no
-// folder at all: the save takes the key out, so every reader asks for one again.
+// The keys a save takes out of the file instead of writing them: an empty folder is no
+// folder at all, so every reader asks for one again.
+std::vector<std::wstring> KeysTakenOut(const SaverSettings& record);
+// The key and value texts a save writes, in the file's order; none for a key taken out.
 std::vector<std::pair<std::wstring, std::wstring>> SettingsLines(const SaverSettings& record);
 
 // Bilinear smoothing forces enlarge, shrink and centre on, and keep-previous off.

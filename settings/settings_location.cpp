@@ -33,7 +33,8 @@ std::map<std::wstring, std::wstring> SectionValues(const std::wstring& text, con
 
 bool FileTextHoldsRecord(const std::wstring& fileText, const SaverSettings& record) {
   auto values = SectionValues(fileText, kSection);
-  if (record.Folder.empty() && values.count(Lower(kFolderKey))) return false;
+  for (const auto& key : KeysTakenOut(record))
+    if (values.count(Lower(key))) return false;
   for (const auto& [key, value] : SettingsLines(record)) {
     auto found = values.find(Lower(key));
     // The profile functions drop the blanks around a value, on writing (Wine) or on
