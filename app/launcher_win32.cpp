@@ -9,6 +9,7 @@
 #include "platform/controls_win32.h"
 #include "res/resource_ids.h"
 #include "saver/saver_window_win32.h"
+#include "settings/settings_dialog_win32.h"
 #include "settings/settings_files_win32.h"
 
 namespace app {
@@ -40,7 +41,7 @@ void Launcher::CreateControls() {
 
 void Launcher::LayOut(UINT dpi) {
   dpi_ = dpi ? dpi : 96;
-  uiFont_ = platform::MakeFont(9, dpi_, L"MS UI Gothic");
+  uiFont_ = platform::MakeUiFont(dpi_);
   productFont_ = platform::MakeFont(16, dpi_, L"ＭＳ Ｐゴシック", FW_BOLD);
   labelFont_ = platform::MakeFont(10, dpi_, L"ＭＳ Ｐゴシック");
   linkFont_ = platform::MakeFont(9, dpi_, L"ＭＳ Ｐゴシック", FW_NORMAL, true);

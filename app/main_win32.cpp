@@ -8,6 +8,7 @@
 #include "app/texts.h"
 #include "platform/win32_handles.h"
 #include "saver/saver_window_win32.h"
+#include "settings/settings_dialog_win32.h"
 #include "settings/settings_files_win32.h"
 
 namespace app {
@@ -102,9 +103,9 @@ void DispatchOneMessage(MSG& msg) {
   DispatchMessageW(&msg);
 }
 
-void RunModalLoop(const bool& closed) {
+void RunModalLoop(HWND window) {
   MSG msg;
-  while (!closed) {
+  while (IsWindow(window)) {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) EndProgram();
     DispatchOneMessage(msg);
   }

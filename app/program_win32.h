@@ -31,8 +31,8 @@ void PumpPendingMessages();
 // Dispatches one message; a key for one of the program's dialog windows moves the focus
 // or presses a button there first.
 void DispatchOneMessage(MSG& msg);
-// Runs the messages of a modal window until it says it is closed.
-void RunModalLoop(const bool& closed);
+// Runs the program's messages until the modal window is gone.
+void RunModalLoop(HWND window);
 // Ends the program when neither the launcher nor the saver window is on screen: a
 // hidden saver window alone would keep an invisible process alive, and every later
 // start would end at once as a second instance.

@@ -46,6 +46,8 @@ UniqueGdi<HFONT> MakeFont(int points, UINT dpi, const wchar_t* face, int weight,
                                       CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
+UniqueGdi<HFONT> MakeUiFont(UINT dpi) { return MakeFont(9, dpi, L"MS UI Gothic"); }
+
 void CreateControls(HWND parent, const std::vector<ControlSpec>& controls) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   for (const auto& c : controls) {

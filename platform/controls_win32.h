@@ -15,10 +15,13 @@ namespace platform {
 UniqueGdi<HFONT> MakeFont(int points, UINT dpi, const wchar_t* face, int weight = FW_NORMAL,
                           bool underline = false);
 
+// The face of every text that names no font of its own: a Japanese UI face at 9 points.
+UniqueGdi<HFONT> MakeUiFont(UINT dpi);
+
 // Creates the controls in table order, which is also their keyboard order.
 void CreateControls(HWND parent, const std::vector<ControlSpec>& controls);
 
-// Moves every control to its place at dpi and gives it fonts[spec.font]; then sizes the
+// Moves every control to its place at dpi and gives it fonts[control.font]; then sizes the
 // window so that its client area is clientWidth by clientHeight twips.
 void LayOutControls(HWND parent, const std::vector<ControlSpec>& controls, UINT dpi,
                     const std::vector<HFONT>& fonts, int clientWidth, int clientHeight);

@@ -16,6 +16,7 @@
 #include "platform/geometry_win32.h"
 #include "saver/monitors.h"
 #include "saver/saver_start.h"
+#include "settings/settings_dialog_win32.h"
 #include "settings/settings_files_win32.h"
 
 namespace saver {

@@ -21,6 +21,19 @@ constexpr int kIndentTwips = 150;
 constexpr COLORREF kFolderColour = RGB(232, 192, 72);
 constexpr COLORREF kFolderEdge = RGB(150, 110, 20);
 
+// While it lives, a drive without a medium fails quietly instead of asking the user to
+// insert one.
+class QuietDriveErrors {
+ public:
+  QuietDriveErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+  ~QuietDriveErrors() { SetErrorMode(previous_); }
+  QuietDriveErrors(const QuietDriveErrors&) = delete;
+  QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+ private:
+  UINT previous_;
+};
+
 std::wstring RootOf(wchar_t letter) { return std::wstring(1, letter) + L":\\"; }
 
 // A drive that cannot be read (no medium, not mounted) reports no volume.
@@ -29,11 +42,10 @@ class Win32DriveProbe : public DriveProbe {
   std::optional<std::wstring> CurrentDirectoryOn(wchar_t letter) override {
     // Wine reports a volume even for a drive whose target is missing; the root's own
     // attributes fail there, as they do for an empty removable drive on Windows.
-    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    QuietDriveErrors quiet;
     const std::wstring root = RootOf(letter);
     bool ready = GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES &&
                  GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0);
-    SetErrorMode(oldMode);
     if (!ready) return std::nullopt;
     // "X:" alone names the drive's current directory, as the system remembers it.
     std::wstring drive = std::wstring(1, letter) + L":";
@@ -52,7 +64,7 @@ std::vector<DriveInfo> SystemDrives() {
   wchar_t names[512] = {};
   DWORD length = GetLogicalDriveStringsW(511, names);
   if (length == 0 || length > 511) return drives;
-  UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  QuietDriveErrors quiet;
   for (const wchar_t* name = names; *name; name += wcslen(name) + 1) {
     DriveInfo drive;
     drive.letter = name[0];
@@ -60,7 +72,6 @@ std::vector<DriveInfo> SystemDrives() {
     if (GetVolumeInformationW(name, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) drive.label = label;
     drives.push_back(drive);
   }
-  SetErrorMode(oldMode);
   return drives;
 }
 
@@ -89,7 +100,6 @@ class FolderBrowser : public platform::BaseWindow<FolderBrowser> {
   std::vector<DriveInfo> drives_;
   std::optional<std::wstring> chosen_;
   HWND owner_ = nullptr;
-  bool closed_ = true;
   UINT dpi_ = 96;
   platform::UniqueGdi<HFONT> font_;
 };
@@ -107,21 +117,17 @@ std::optional<std::wstring> FolderBrowser::Run(HWND owner) {
   ShowWindow(Window(), SW_SHOW);
   SetForegroundWindow(Window());
   SetFocus(GetDlgItem(Window(), kBrowserCommand1));
-  app::RunModalLoop(closed_);
+  app::RunModalLoop(Window());
   return chosen_;
 }
 
 bool FolderBrowser::Create(HWND owner) {
   owner_ = owner;
-  closed_ = false;
   chosen_.reset();
   Register(kClassName, GetSysColorBrush(COLOR_BTNFACE), nullptr);
   CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kClassName, kFolderBrowserCaption, kStyle,
                   CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, GetModuleHandleW(nullptr), this);
-  if (!Window()) {
-    closed_ = true;
-    return false;
-  }
+  if (!Window()) return false;
   dpi_ = GetDpiForWindow(Window());
   platform::CreateControls(Window(), FolderBrowserControls());
   LayOut(dpi_);
@@ -130,7 +136,7 @@ bool FolderBrowser::Create(HWND owner) {
 
 void FolderBrowser::LayOut(UINT dpi) {
   dpi_ = dpi ? dpi : 96;
-  font_ = platform::MakeFont(9, dpi_, L"MS UI Gothic");
+  font_ = platform::MakeUiFont(dpi_);
   platform::LayOutControls(Window(), FolderBrowserControls(), dpi_, {font_.get()}, kBrowserClientWidth,
                            kBrowserClientHeight);
   SendDlgItemMessageW(Window(), kDir1, LB_SETITEMHEIGHT, 0, platform::TwipsToPixels(kRowHeightTwips, dpi_));
@@ -197,7 +203,6 @@ void FolderBrowser::OnConfirm() {
 void FolderBrowser::Close() {
   if (owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
   if (Window()) DestroyWindow(Window());
-  closed_ = true;
 }
 
 // Each row: indented by its depth, a folder drawn open (filled) for the open directory
@@ -263,7 +268,6 @@ LRESULT FolderBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       Close();
       return 0;
     case WM_NCDESTROY:
-      closed_ = true;
       return ForgetWindow(message, wParam, lParam);
   }
   return DefWindowProcW(Window(), message, wParam, lParam);

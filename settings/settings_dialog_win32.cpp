@@ -111,7 +111,7 @@ void SettingsDialog::Open(HWND owner, bool modal) {
   ShowWindow(Window(), SW_SHOW);
   SetForegroundWindow(Window());
   SetFocus(GetDlgItem(Window(), kChkSubFolder));
-  if (modal_) app::RunModalLoop(closed_);
+  if (modal_) app::RunModalLoop(Window());
 }
 
 // A modeless dialog may be the program's only window on screen, so it gets a task-bar
@@ -119,15 +119,11 @@ void SettingsDialog::Open(HWND owner, bool modal) {
 bool SettingsDialog::Create(HWND owner, bool modal) {
   owner_ = owner;
   modal_ = modal;
-  closed_ = false;
   Register(kClassName, GetSysColorBrush(COLOR_BTNFACE), nullptr);
   DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME | (modal ? 0 : WS_EX_APPWINDOW);
   CreateWindowExW(exStyle, kClassName, kSettingsDialogCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                   owner, nullptr, GetModuleHandleW(nullptr), this);
-  if (!Window()) {
-    closed_ = true;
-    return false;
-  }
+  if (!Window()) return false;
   platform::CreateControls(Window(), SettingsDialogControls());
   for (const auto& bar : kScrollBars) {
     const KeyRule& rule = RuleFor(bar.key);
@@ -139,7 +135,7 @@ bool SettingsDialog::Create(HWND owner, bool modal) {
 
 void SettingsDialog::LayOut(UINT dpi) {
   dpi_ = dpi ? dpi : 96;
-  font_ = platform::MakeFont(9, dpi_, L"MS UI Gothic");
+  font_ = platform::MakeUiFont(dpi_);
   platform::LayOutControls(Window(), SettingsDialogControls(), dpi_, {font_.get()}, kSettingsClientWidth,
                            kSettingsClientHeight);
 }
@@ -206,8 +202,9 @@ void SettingsDialog::OnBrowseMusic() {
   request.nMaxFile = static_cast<DWORD>(file.size());
   request.Flags = OFN_HIDEREADONLY;
   bool chosen = GetOpenFileNameW(&request) != FALSE;
+  TakeTextsAndBars();
   model_.MusicPicked(chosen ? std::wstring(file.data()) : std::wstring());
-  if (chosen) SetDlgItemTextW(Window(), kText2, model_.Controls().BgmPlayName.c_str());
+  SetDlgItemTextW(Window(), kText2, model_.Controls().BgmPlayName.c_str());
 }
 
 // No validation and no message: a file that cannot be written anywhere stays as it was.
@@ -240,7 +237,6 @@ void SettingsDialog::OnCancel() {
 void SettingsDialog::Close() {
   if (modal_ && owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
   if (IsLoaded()) DestroyWindow(Window());
-  closed_ = true;
   app::EndProgramIfNoWindowIsLeft();
 }
 
@@ -271,8 +267,7 @@ LRESULT SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CLOSE:  // the title bar's close box discards the edits and closes nothing else
       Close();
       return 0;
-    case WM_NCDESTROY:
-      closed_ = true;
+    case WM_NCDESTROY:  // also when the owner's end takes the dialog along
       return ForgetWindow(message, wParam, lParam);
   }
   return DefWindowProcW(Window(), message, wParam, lParam);

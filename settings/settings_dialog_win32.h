@@ -9,6 +9,11 @@
 
 namespace settings {
 
+// Shows the settings dialog, modal over owner or modeless.
+void ShowSettingsDialog(HWND owner, bool modal);
+// The dialog's current record while it is loaded, else nothing.
+const SaverSettings* LoadedDialogState();
+
 class SettingsDialog : public platform::BaseWindow<SettingsDialog> {
  public:
   // Loads the dialog afresh from the file and shows it. Modal: disables the owner and
@@ -37,7 +42,6 @@ class SettingsDialog : public platform::BaseWindow<SettingsDialog> {
   SettingsDialogModel model_;
   HWND owner_ = nullptr;
   bool modal_ = false;
-  bool closed_ = true;
   UINT dpi_ = 96;
   platform::UniqueGdi<HFONT> font_;
 };

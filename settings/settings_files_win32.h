@@ -1,5 +1,5 @@
 #pragma once
-// Where the program's settings file is, and the dialog that edits it.
+// Where the program's settings file is, and how it is read and saved.
 #include <windows.h>
 
 #include <string>
@@ -26,10 +26,5 @@ class Win32SettingsDisk : public SettingsDisk {
   bool CreateFolderFor(const std::wstring& filePath) override;
   bool WriteAll(const std::wstring& path, const SaverSettings& record) override;
 };
-
-// Shows the settings dialog, modal over owner or modeless (settings_dialog_win32.cpp).
-void ShowSettingsDialog(HWND owner, bool modal);
-// The dialog's current record while it is loaded, else nothing.
-const SaverSettings* LoadedDialogState();
 
 }  // namespace settings
