@@ -5,9 +5,10 @@
 
 #include "app/launcher_layout.h"
 #include "app/program_win32.h"
-#include "app/texts.h"
 #include "platform/controls_win32.h"
+#include "platform/program_win32.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "saver/saver_window_win32.h"
 #include "settings/settings_dialog_win32.h"
 #include "settings/settings_files_win32.h"
@@ -60,7 +61,7 @@ void Launcher::ShowModeless() {
 
 void Launcher::Unload() {
   saver::SaverWindow* saver = TheProgram().saver;
-  if (!saver || !saver->IsVisible()) EndProgram();
+  if (!saver || !saver->IsVisible()) platform::EndProgram();
   DestroyWindow(Window());
   TheProgram().launcher = nullptr;
 }
@@ -71,7 +72,7 @@ void Launcher::OnRun() {
     Unload();
     return;
   }
-  ShowNoFolderMessage(kNoFolderTitle);
+  platform::ShowNoFolderMessage(res::kNoFolderTitle);
   settings::ShowSettingsDialog(Window(), true);
 }
 
@@ -88,7 +89,7 @@ LRESULT Launcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case kCommand1: OnRun(); return 0;
-        case kCommand2: EndProgram();
+        case kCommand2: platform::EndProgram();
         case kCommand3: OnSettings(); return 0;
         case kLabel4:
           if (HIWORD(wParam) == STN_CLICKED) OnLink();

@@ -5,14 +5,20 @@
 #include "app/dispatch.h"
 #include "app/launcher_win32.h"
 #include "app/program_win32.h"
-#include "app/texts.h"
+#include "platform/program_win32.h"
 #include "platform/win32_handles.h"
+#include "res/texts.h"
 #include "saver/saver_window_win32.h"
+#include "settings/program_windows.h"
 #include "settings/settings_dialog_win32.h"
 #include "settings/settings_files_win32.h"
 
 namespace app {
 namespace {
+
+using platform::DispatchOneMessage;
+using platform::EndProgram;
+using platform::ShowNoFolderMessage;
 
 constexpr wchar_t kInstanceMutex[] = L"Orvella_Glimmerdeck_Running";
 constexpr wchar_t kAppWindowClass[] = L"GlimmerdeckApplication";
@@ -24,7 +30,7 @@ HWND CreateApplicationWindow(HINSTANCE instance) {
   wc.hInstance = instance;
   wc.lpszClassName = kAppWindowClass;
   RegisterClassExW(&wc);
-  return CreateWindowExW(0, kAppWindowClass, kAppTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+  return CreateWindowExW(0, kAppWindowClass, res::kAppTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                          nullptr);
 }
 
@@ -32,7 +38,7 @@ HWND CreateApplicationWindow(HINSTANCE instance) {
 void NoFolderNotice() {
   Program& program = TheProgram();
   if (program.modeChosen != 0) return;
-  ShowNoFolderMessage(kNoFolderTitle);
+  ShowNoFolderMessage(res::kNoFolderTitle);
   if (program.launcher) program.launcher->ShowModeless();
   settings::ShowSettingsDialog(program.appWindow, false);
 }
@@ -53,8 +59,22 @@ bool ChangeSaverPassword() {
 
 void RunSaverAndCloseLauncher() {
   TheProgram().saver->Show();
-  TheProgram().launcher->Unload();
+  if (TheProgram().launcher) TheProgram().launcher->Unload();
 }
+
+// What the settings windows do to the saver window and the launcher.
+class SettingsWindowsActions : public settings::ProgramWindows {
+ public:
+  void CloseSaverWindow() override { TheProgram().saver->Close(); }
+  void RunSaverAndCloseLauncher() override { app::RunSaverAndCloseLauncher(); }
+  void EmptyPictureList() override { TheProgram().saver->List1().clear(); }
+  void EndProgramIfNoWindowIsLeft() override {
+    Program& program = TheProgram();
+    bool launcherShown = program.launcher && IsWindowVisible(program.launcher->Window());
+    bool saverShown = program.saver && program.saver->IsVisible();
+    if (!launcherShown && !saverShown) EndProgram();
+  }
+};
 
 void Dispatch(StartMode mode) {
   Program& program = TheProgram();
@@ -94,47 +114,9 @@ void Dispatch(StartMode mode) {
 
 }  // namespace
 
-// The launcher, the settings dialog and the folder browser hold controls (and say so
-// with WS_EX_CONTROLPARENT); the saver window takes every key itself.
-void DispatchOneMessage(MSG& msg) {
-  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  if (root && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg)) return;
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
-}
-
-void RunModalLoop(HWND window) {
-  MSG msg;
-  while (IsWindow(window)) {
-    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) EndProgram();
-    DispatchOneMessage(msg);
-  }
-}
-
-void EndProgramIfNoWindowIsLeft() {
-  Program& program = TheProgram();
-  bool launcherShown = program.launcher && IsWindowVisible(program.launcher->Window());
-  bool saverShown = program.saver && program.saver->IsVisible();
-  if (!launcherShown && !saverShown) EndProgram();
-}
-
 Program& TheProgram() {
   static Program program;
   return program;
-}
-
-void EndProgram() { ExitProcess(0); }
-
-void PumpPendingMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) EndProgram();
-    DispatchOneMessage(msg);
-  }
-}
-
-void ShowNoFolderMessage(const wchar_t* title) {
-  MessageBoxW(nullptr, kNoFolderPrompt, title, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 }  // namespace app
@@ -153,10 +135,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   program.appWindow = CreateApplicationWindow(instance);
   static saver::SaverWindow saverWindow;
   static Launcher launcher;
-  saverWindow.Create(program.appWindow);
+  saverWindow.Create(program.appWindow, program.previousInstance);
   launcher.Create(program.appWindow);
   program.saver = &saverWindow;
   program.launcher = &launcher;
+  static SettingsWindowsActions settingsActions;
+  settings::UseProgramWindows(settingsActions);
 
   Dispatch(ChooseMode(ArgumentText(GetCommandLineW())));
 

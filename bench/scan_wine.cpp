@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "pictures/catalogue.h"
-#include "pictures/directory_lister_win32.h"
+#include "platform/directory_lister_win32.h"
 #include "platform/ports.h"
 
 namespace {
@@ -41,7 +41,7 @@ struct ScanResult {
 };
 
 ScanResult TimeOneScan(const std::wstring& folder) {
-  pictures::Win32DirectoryLister lister;
+  platform::Win32DirectoryLister lister;
   PeekPump pump;
   std::vector<std::wstring> catalogue;
   const double start = NowMs();

@@ -32,7 +32,7 @@ IWICImagingFactory* Factory() {
 
 }  // namespace
 
-bool LoadPictureFile(const std::wstring& path, show::LoadedPicture& picture) {
+bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture) {
   IWICImagingFactory* factory = Factory();
   if (!factory) return false;
   ComPtr<IWICBitmapDecoder> decoder;
@@ -51,7 +51,7 @@ bool LoadPictureFile(const std::wstring& path, show::LoadedPicture& picture) {
   if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom)))
     return false;
-  show::LoadedPicture decoded;
+  LoadedPicture decoded;
   try {
     decoded.pixels.resize(size_t{width} * height);
   } catch (const std::bad_alloc&) {

@@ -2,13 +2,13 @@
 // Decodes BMP, JPEG and GIF files (a GIF's first frame) into 32-bit pixels.
 #include <string>
 
-#include "show/slide_show.h"
+#include "pictures/loaded_picture.h"
 
 namespace pictures {
 
 // Nothing a file holds can make this crash or allocate without bound: the size is checked
 // before any pixels are allocated. False leaves picture untouched.
-bool LoadPictureFile(const std::wstring& path, show::LoadedPicture& picture);
+bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture);
 
 // Larger pictures are refused: 65535 pixels along a side, 2^28 pixels in all (1 GiB).
 inline constexpr uint32_t kLargestSide = 65535;

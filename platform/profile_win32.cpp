@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/win32_handles.h"
-#include "settings/settings.h"
 
 namespace platform {
 namespace {
@@ -108,12 +107,12 @@ bool ConvertFileToUtf16(const std::wstring& path) {
   return WriteFile(file.get(), text.data(), size, &written, nullptr) && written == size;
 }
 
-std::wstring WindowsFolderSettingsPath() {
+std::wstring WindowsFolderFilePath(const std::wstring& fileName) {
   wchar_t folder[MAX_PATH] = {};
   UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
   std::wstring path(folder, length < MAX_PATH ? length : 0);
   if (!path.empty() && path.back() != L'\\') path += L'\\';
-  return path + settings::kFileName;
+  return path + fileName;
 }
 
 }  // namespace platform

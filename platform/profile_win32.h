@@ -27,7 +27,8 @@ bool FitsAnsiCodePage(const std::wstring& text);
 // mark; the profile functions keep that encoding from then on. False when it cannot.
 bool ConvertFileToUtf16(const std::wstring& path);
 
-std::wstring WindowsFolderSettingsPath();
+// fileName in the Windows folder.
+std::wstring WindowsFolderFilePath(const std::wstring& fileName);
 
 // The file's text as it is on the disk: UTF-16 after a byte-order mark, else ANSI.
 std::optional<std::wstring> ReadTextFile(const std::wstring& path);

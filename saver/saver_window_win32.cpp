@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/program_win32.h"
-#include "app/texts.h"
 #include "pictures/bilinear.h"
 #include "pictures/catalogue.h"
-#include "pictures/directory_lister_win32.h"
 #include "pictures/picture_loader_win32.h"
+#include "platform/directory_lister_win32.h"
 #include "platform/geometry_win32.h"
+#include "platform/program_win32.h"
+#include "res/texts.h"
 #include "saver/monitors.h"
 #include "saver/saver_start.h"
 #include "settings/settings_dialog_win32.h"
@@ -31,15 +31,15 @@ BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT rect, LPARAM data) {
   MONITORINFOEXW info{};
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoW(monitor, &info)) {
-    std::wstring text = app::kMonitorErrorPrefix + std::to_wstring(GetLastError());
-    MessageBoxW(nullptr, text.c_str(), app::kSaverCaption, MB_OK | MB_ICONSTOP);
+    std::wstring text = res::kMonitorErrorPrefix + std::to_wstring(GetLastError());
+    MessageBoxW(nullptr, text.c_str(), res::kSaverCaption, MB_OK | MB_ICONSTOP);
   }
   monitors->push_back(platform::FromRECT(*rect));
   return TRUE;
 }
 
 struct PumpPort : platform::MessagePump {
-  void PumpPending() override { app::PumpPendingMessages(); }
+  void PumpPending() override { platform::PumpPendingMessages(); }
 };
 
 BITMAPINFO TopDownInfo(int width, int height) {
@@ -97,10 +97,12 @@ SaverWindow::SaverWindow() : cursor_(systemCursor_), random_(clock_), ender_(*th
   random_.SeedFromClock();
 }
 
-bool SaverWindow::Create(HWND owner) {
+bool SaverWindow::Create(HWND owner, bool previousInstance) {
+  owner_ = owner;
+  previousInstance_ = previousInstance;
   Register(kClassName, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), nullptr);
   // A tool window owned by the hidden application window: no task-bar button.
-  CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, app::kSaverCaption, WS_POPUP, 0, 0, 0, 0, owner,
+  CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, res::kSaverCaption, WS_POPUP, 0, 0, 0, 0, owner,
                   nullptr, GetModuleHandleW(nullptr), this);
   if (!Window()) return false;
   channel_ = std::make_unique<music::MciChannelWin32>(Window());
@@ -172,7 +174,7 @@ void SaverWindow::OnSetup() {
   SetForegroundWindow(Window());
   SetFocus(Window());
   showStarted_ = 0;
-  if (app::TheProgram().previousInstance) app::EndProgram();
+  if (previousInstance_) EndProgram();
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
   record_ = start.record;
   folder_ = start.Folder;
@@ -180,7 +182,7 @@ void SaverWindow::OnSetup() {
   mouseM_ = start.MouseM;
   try {
     list1_.clear();
-    pictures::Win32DirectoryLister lister;
+    platform::Win32DirectoryLister lister;
     PumpPort pump;
     pictures::GetPictureFolder(pictures::kAddPictures, settings::CutAtNull(folder_), record_.SubFolder == 1,
                                {lister, pump}, list1_);
@@ -201,18 +203,18 @@ void SaverWindow::OnSetup() {
 void SaverWindow::ReportNoFolder() {
   RestoreCursor();
   ShowCursor(TRUE);
-  app::ShowNoFolderMessage(app::kNoFolderTitle);
-  settings::ShowSettingsDialog(app::TheProgram().appWindow, false);
+  platform::ShowNoFolderMessage(res::kNoFolderTitle);
+  settings::ShowSettingsDialog(owner_, false);
 }
 
-void SaverWindow::PumpPending() { app::PumpPendingMessages(); }
+void SaverWindow::PumpPending() { platform::PumpPendingMessages(); }
 
 // Sleeps until input or a timer arrives, instead of polling every millisecond.
 void SaverWindow::WaitForMessageOrTimeout(uint32_t timeoutMs) {
   MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE | MWMO_ALERTABLE);
 }
 
-bool SaverWindow::LoadPicture(const std::wstring& path, show::LoadedPicture& picture) {
+bool SaverWindow::LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) {
   return pictures::LoadPictureFile(path, picture);
 }
 
@@ -221,7 +223,7 @@ void SaverWindow::ClearWindow() {
   ShowBuffer(nullptr);
 }
 
-void SaverWindow::PaintPicture(const show::LoadedPicture& picture, const show::Placement& placement) {
+void SaverWindow::PaintPicture(const pictures::LoadedPicture& picture, const show::Placement& placement) {
   if (!buffer_.Dc() || placement.IsEmpty()) return;
   BITMAPINFO info = TopDownInfo(picture.width, picture.height);
   SetStretchBltMode(buffer_.Dc(), COLORONCOLOR);
@@ -235,7 +237,7 @@ void SaverWindow::PaintPicture(const show::LoadedPicture& picture, const show::P
 
 // The smoothed picture replaces the whole window, centred; a picture the scaler cannot
 // take leaves the window as it was.
-void SaverWindow::DrawBilinerPicture(const std::wstring&, const show::LoadedPicture& picture) {
+void SaverWindow::DrawBilinerPicture(const std::wstring&, const pictures::LoadedPicture& picture) {
   pictures::SourcePicture source;
   source.loaded = !picture.pixels.empty();
   source.width = picture.width;
@@ -312,14 +314,14 @@ std::optional<uint32_t> SaverWindow::VerifyPassword() {
 }
 
 void SaverWindow::ActivateSaverWindow() {
-  if (HWND saver = FindWindowW(nullptr, app::kSaverCaption)) {
+  if (HWND saver = FindWindowW(nullptr, res::kSaverCaption)) {
     SetForegroundWindow(saver);
     SetActiveWindow(saver);
     SetFocus(saver);
   }
 }
 
-void SaverWindow::EndProgram() { app::EndProgram(); }
+void SaverWindow::EndProgram() { platform::EndProgram(); }
 
 POINT SaverWindow::CursorForPoll() {
   if (active_ && knownCursor_) return *knownCursor_;

@@ -64,7 +64,9 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   static constexpr UINT kTimer3Interval = 10;
 
   SaverWindow();
-  bool Create(HWND owner);
+  // owner is the program's hidden application window, which also owns the settings
+  // dialog the no-folder notice opens; previousInstance ends the set-up at once.
+  bool Create(HWND owner, bool previousInstance);
   // Shows the window; the set-up runs once the caller's own steps are done.
   void Show();
   bool IsVisible() const { return IsWindowVisible(Window()) != FALSE; }
@@ -81,10 +83,10 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   void PumpPending() override;
   uint32_t Ticks() override { return GetTickCount(); }
   void WaitForMessageOrTimeout(uint32_t timeoutMs) override;
-  bool LoadPicture(const std::wstring& path, show::LoadedPicture& picture) override;
+  bool LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) override;
   void ClearWindow() override;
-  void PaintPicture(const show::LoadedPicture& picture, const show::Placement& placement) override;
-  void DrawBilinerPicture(const std::wstring& path, const show::LoadedPicture& picture) override;
+  void PaintPicture(const pictures::LoadedPicture& picture, const show::Placement& placement) override;
+  void DrawBilinerPicture(const std::wstring& path, const pictures::LoadedPicture& picture) override;
   // 0 stops the timer.
   void SetTimer1Interval(uint32_t ms) override;
   void SetIdleTicks(int32_t ticks) override { watch_.SetIdleTicks(ticks); }
@@ -138,6 +140,8 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   int32_t showStarted_ = 0;
   UINT timer1Interval_ = kTimer1Interval;
   std::vector<std::wstring> list1_;
+  HWND owner_ = nullptr;
+  bool previousInstance_ = false;
 };
 
 }  // namespace saver

@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "app/program_win32.h"
-#include "pictures/directory_lister_win32.h"
 #include "platform/base_window_win32.h"
 #include "platform/controls_win32.h"
+#include "platform/directory_lister_win32.h"
 #include "platform/geometry_win32.h"
-#include "saver/saver_window_win32.h"
+#include "platform/program_win32.h"
 #include "settings/folder_browser_model.h"
+#include "settings/program_windows.h"
 #include "settings/settings_dialog_layout.h"
 
 namespace settings {
@@ -94,7 +94,7 @@ class FolderBrowser : public platform::BaseWindow<FolderBrowser> {
   void Close();
   void DrawRow(const DRAWITEMSTRUCT& item);
 
-  pictures::Win32DirectoryLister lister_;
+  platform::Win32DirectoryLister lister_;
   Win32DriveProbe probe_;
   FolderBrowserModel model_{lister_, probe_};
   std::vector<DriveInfo> drives_;
@@ -117,7 +117,7 @@ std::optional<std::wstring> FolderBrowser::Run(HWND owner) {
   ShowWindow(Window(), SW_SHOW);
   SetForegroundWindow(Window());
   SetFocus(GetDlgItem(Window(), kBrowserCommand1));
-  app::RunModalLoop(Window());
+  platform::RunModalLoop(Window());
   return chosen_;
 }
 
@@ -195,7 +195,7 @@ void FolderBrowser::OnOpenRow() {
 
 // No list built for an earlier folder may survive the change of folder.
 void FolderBrowser::OnConfirm() {
-  if (saver::SaverWindow* saver = app::TheProgram().saver) saver->List1().clear();
+  TheProgramWindows().EmptyPictureList();
   chosen_ = model_.Path();
   Close();
 }

@@ -5,12 +5,11 @@
 
 #include <vector>
 
-#include "app/launcher_win32.h"
-#include "app/program_win32.h"
-#include "app/texts.h"
 #include "platform/controls_win32.h"
-#include "saver/saver_window_win32.h"
+#include "platform/program_win32.h"
+#include "res/texts.h"
 #include "settings/folder_browser_win32.h"
+#include "settings/program_windows.h"
 #include "settings/settings_dialog_layout.h"
 #include "settings/settings_files_win32.h"
 
@@ -111,7 +110,7 @@ void SettingsDialog::Open(HWND owner, bool modal) {
   ShowWindow(Window(), SW_SHOW);
   SetForegroundWindow(Window());
   SetFocus(GetDlgItem(Window(), kChkSubFolder));
-  if (modal_) app::RunModalLoop(Window());
+  if (modal_) platform::RunModalLoop(Window());
 }
 
 // A modeless dialog may be the program's only window on screen, so it gets a task-bar
@@ -211,7 +210,7 @@ void SettingsDialog::OnBrowseMusic() {
 void SettingsDialog::OnSave() {
   TakeTextsAndBars();
   SaveSettings(model_.RecordForSave());
-  app::TheProgram().saver->Close();
+  TheProgramWindows().CloseSaverWindow();
   Close();
 }
 
@@ -219,17 +218,16 @@ void SettingsDialog::OnSaveAndRun() {
   TakeTextsAndBars();
   SaveSettings(model_.RecordForSaveAndRun());
   if (!FolderIsSaved()) {
-    MessageBoxW(Window(), app::kNoFolderPrompt, app::kNoFolderTitleInDialog, MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(Window(), res::kNoFolderPrompt, res::kNoFolderTitleInDialog, MB_OK | MB_ICONINFORMATION);
     return;
   }
   ShowWindow(Window(), SW_HIDE);
-  app::TheProgram().saver->Show();
-  if (app::Launcher* launcher = app::TheProgram().launcher) launcher->Unload();
+  TheProgramWindows().RunSaverAndCloseLauncher();
   Close();
 }
 
 void SettingsDialog::OnCancel() {
-  app::TheProgram().saver->Close();
+  TheProgramWindows().CloseSaverWindow();
   Close();
 }
 
@@ -237,7 +235,7 @@ void SettingsDialog::OnCancel() {
 void SettingsDialog::Close() {
   if (modal_ && owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
   if (IsLoaded()) DestroyWindow(Window());
-  app::EndProgramIfNoWindowIsLeft();
+  TheProgramWindows().EndProgramIfNoWindowIsLeft();
 }
 
 LRESULT SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -19,7 +19,7 @@ std::wstring LocalAppDataFolder() {
 
 SettingsLocations SystemSettingsLocations() {
   SettingsLocations places;
-  places.windowsFile = platform::WindowsFolderSettingsPath();
+  places.windowsFile = platform::WindowsFolderFilePath(kFileName);
   std::wstring local = LocalAppDataFolder();
   if (!local.empty()) places.virtualStoreFile = local + L"\\VirtualStore\\Windows\\" + kFileName;
   return places;

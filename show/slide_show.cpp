@@ -50,7 +50,7 @@ void SlideShow::WaitInterval() {
 }
 
 void SlideShow::Cycle() {
-  LoadedPicture picture;
+  pictures::LoadedPicture picture;
   Placement placement;
   host_.PumpPending();
   if (host_.Settings().Multi == 1) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pictures/loaded_picture.h"
 #include "platform/geometry.h"
 #include "platform/ports.h"
 #include "settings/settings.h"
@@ -12,14 +13,6 @@
 
 namespace show {
 
-// A picture at its natural size as 32-bit blue-green-red-unused pixels, row by row.
-// A file that cannot be loaded leaves the 1 x 1 of a cleared loader.
-struct LoadedPicture {
-  int32_t width = 1;
-  int32_t height = 1;
-  std::vector<uint32_t> pixels;
-};
-
 class ShowHost {
  public:
   virtual ~ShowHost() = default;
@@ -27,10 +20,10 @@ class ShowHost {
   virtual uint32_t Ticks() = 0;
   virtual void WaitForMessageOrTimeout(uint32_t timeoutMs) = 0;
   // Fills picture and returns true, or leaves it as it is and returns false.
-  virtual bool LoadPicture(const std::wstring& path, LoadedPicture& picture) = 0;
+  virtual bool LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) = 0;
   virtual void ClearWindow() = 0;
-  virtual void PaintPicture(const LoadedPicture& picture, const Placement& placement) = 0;
-  virtual void DrawBilinerPicture(const std::wstring& path, const LoadedPicture& picture) = 0;
+  virtual void PaintPicture(const pictures::LoadedPicture& picture, const Placement& placement) = 0;
+  virtual void DrawBilinerPicture(const std::wstring& path, const pictures::LoadedPicture& picture) = 0;
   virtual void SetTimer1Interval(uint32_t ms) = 0;
   virtual void SetIdleTicks(int32_t ticks) = 0;
   virtual platform::Size PrimaryScreenSize() = 0;

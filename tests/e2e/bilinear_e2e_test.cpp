@@ -32,7 +32,7 @@ TEST(BilinearOnScreen, PaintedRectangleEqualsTheScalerAndTheRestIsBlack) {
   const std::wstring path = folder + L"\\noise.bmp";
   e2e::WriteBmp(path, 301, 157, Noise);
 
-  show::LoadedPicture picture;
+  pictures::LoadedPicture picture;
   ASSERT_TRUE(pictures::LoadPictureFile(path, picture));
   pictures::SourcePicture source{true, picture.width, picture.height,
                                  reinterpret_cast<const uint8_t*>(picture.pixels.data()),

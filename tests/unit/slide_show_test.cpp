@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-using show::LoadedPicture;
+using pictures::LoadedPicture;
 using show::Placement;
 
 namespace {

@@ -1,10 +1,10 @@
-#include "pictures/directory_lister_win32.h"
+#include "platform/directory_lister_win32.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-namespace pictures {
+namespace platform {
 
 namespace {
 
@@ -46,8 +46,8 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
          IsReparseTagNameSurrogate(data.dwReserved0);
 }
 
-platform::DirectoryEntry EntryFrom(const WIN32_FIND_DATAW& data) {
-  platform::DirectoryEntry entry;
+DirectoryEntry EntryFrom(const WIN32_FIND_DATAW& data) {
+  DirectoryEntry entry;
   entry.name.assign(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
   entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   entry.isReparsePoint = IsLink(data);
@@ -66,8 +66,8 @@ std::wstring SearchPattern(const std::wstring& folder) {
   return L"\\\\?\\" + full;
 }
 
-std::vector<platform::DirectoryEntry> Win32DirectoryLister::List(const std::wstring& folder) {
-  std::vector<platform::DirectoryEntry> entries;
+std::vector<DirectoryEntry> Win32DirectoryLister::List(const std::wstring& folder) {
+  std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAW data{};
   FindHandle find(FindFirstFileW(SearchPattern(folder).c_str(), &data));
   if (!find.IsValid()) return entries;
@@ -77,4 +77,4 @@ std::vector<platform::DirectoryEntry> Win32DirectoryLister::List(const std::wstr
   return entries;
 }
 
-}  // namespace pictures
+}  // namespace platform

@@ -1,7 +1,7 @@
 #pragma once
 // The program's user-visible texts, each written once.
 
-namespace app {
+namespace res {
 
 inline constexpr wchar_t kAppTitle[] = L"SCRNSAVE:Glimmerdeck";
 inline constexpr wchar_t kSaverCaption[] = L"Glimmerdeck";
@@ -11,4 +11,4 @@ inline constexpr wchar_t kNoFolderTitleInDialog[] = L"初期起動ダイアロ�
 inline constexpr wchar_t kMonitorErrorPrefix[] = L"APIｴﾗｰｺｰﾄﾞ = ";
 inline constexpr wchar_t kPasswordKeyName[] = L"SCRSAVE";
 
-}  // namespace app
+}  // namespace res

@@ -5,15 +5,15 @@
 
 #include "platform/directory_lister.h"
 
-namespace pictures {
+namespace platform {
 
-class Win32DirectoryLister : public platform::DirectoryLister {
+class Win32DirectoryLister : public DirectoryLister {
  public:
-  std::vector<platform::DirectoryEntry> List(const std::wstring& folder) override;
+  std::vector<DirectoryEntry> List(const std::wstring& folder) override;
 };
 
 // The search pattern for folder: folder + "*.*", given the "\\?\" form when it is too
 // long for the plain one (MAX_PATH).
 std::wstring SearchPattern(const std::wstring& folder);
 
-}  // namespace pictures
+}  // namespace platform

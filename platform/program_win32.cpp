@@ -1,0 +1,38 @@
+#include "platform/program_win32.h"
+
+#include "res/texts.h"
+
+namespace platform {
+
+void EndProgram() { ExitProcess(0); }
+
+// The launcher, the settings dialog and the folder browser hold controls (and say so
+// with WS_EX_CONTROLPARENT); the saver window takes every key itself.
+void DispatchOneMessage(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  if (root && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+void PumpPendingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) EndProgram();
+    DispatchOneMessage(msg);
+  }
+}
+
+void RunModalLoop(HWND window) {
+  MSG msg;
+  while (IsWindow(window)) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) EndProgram();
+    DispatchOneMessage(msg);
+  }
+}
+
+void ShowNoFolderMessage(const wchar_t* title) {
+  MessageBoxW(nullptr, res::kNoFolderPrompt, title, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+// Program-wide services every window uses: the message pump, the modal loop, the end of
+// the program and the no-folder message.
+#include <windows.h>
+
+namespace platform {
+
+// Ending the program ends the process at once: no closing events, nothing saved.
+[[noreturn]] void EndProgram();
+
+// Pumps every waiting message, letting the launcher and dialogs handle their keys.
+void PumpPendingMessages();
+// Dispatches one message; a key for one of the program's dialog windows moves the focus
+// or presses a button there first.
+void DispatchOneMessage(MSG& msg);
+// Runs the program's messages until the modal window is gone.
+void RunModalLoop(HWND window);
+
+// The information-icon message that asks for a picture folder.
+void ShowNoFolderMessage(const wchar_t* title);
+
+}  // namespace platform
