@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
+#include <limits>
 #include <tuple>
 
 namespace settings {
@@ -82,14 +83,15 @@ std::wstring ReadFolderValue(platform::Profile& profile, const std::wstring& fal
   return ReadValue(profile, kFolderKey, fallback);
 }
 
-std::optional<long> ParseWholeNumber(const std::wstring& text) {
+// 64-bit whatever the platform's long: with a 32-bit long, "4294967297" would wrap to 1.
+std::optional<int64_t> ParseWholeNumber(const std::wstring& text) {
   size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
   size_t firstDigit = i;
-  long value = 0;
-  constexpr long kLimit = 1000000000L;  // far beyond every range; stops overflow
+  int64_t value = 0;
+  constexpr int64_t kLimit = 1000000000;  // far beyond every range; stops overflow
   for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
     if (value < kLimit) value = value * 10 + (text[i] - L'0');
   }
@@ -108,6 +110,12 @@ std::optional<double> NumberBeforeNul(const std::wstring& raw) {
   double value = std::wcstod(text.c_str(), &end);
   if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+std::optional<float> SingleBeforeNul(const std::wstring& text) {
+  auto value = NumberBeforeNul(text);
+  if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return std::nullopt;
+  return static_cast<float>(*value);
 }
 
 std::optional<int16_t> ParseRanged(const std::wstring& text, int16_t minimum, int16_t maximum) {

@@ -58,11 +58,16 @@ std::wstring ReadValue(platform::Profile& profile, const std::wstring& key,
                        const std::wstring& fallback);
 std::wstring ReadFolderValue(platform::Profile& profile, const std::wstring& fallback);
 
-// A whole number with blanks around it allowed; nothing for any other text.
-std::optional<long> ParseWholeNumber(const std::wstring& text);
+// A whole number with blanks around it allowed; nothing for any other text. A number of
+// many digits comes back as some value beyond every key's range, never wrapped into it.
+std::optional<int64_t> ParseWholeNumber(const std::wstring& text);
 // A decimal number (blanks around it, a sign and a fraction allowed) in the text before its
-// first NUL; nothing for any other text. The saver converts Speed and MouseM with it.
+// first NUL; nothing for any other text or a number no double can hold. The input watch
+// compares MouseM with it.
 std::optional<double> NumberBeforeNul(const std::wstring& text);
+// The same number as the show loop's 32-bit float wait (Speed); nothing as well for a number
+// beyond the float's range, which would otherwise become an endless wait.
+std::optional<float> SingleBeforeNul(const std::wstring& text);
 std::optional<int16_t> ParseCheckBox(const std::wstring& text);
 std::optional<int16_t> ParseRanged(const std::wstring& text, int16_t minimum, int16_t maximum);
 

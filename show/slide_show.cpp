@@ -79,7 +79,7 @@ void SlideShow::Cycle() {
   placement = PlacePicture({picture.width, picture.height}, area, options, random_);
 
   host_.SetIdleTicks(100);
-  if (auto speed = settings::NumberBeforeNul(speed_)) waitMs_ = static_cast<float>(*speed);
+  if (auto speed = settings::SingleBeforeNul(speed_)) waitMs_ = *speed;
   WaitInterval();
   lastDrawTick_ = host_.Ticks();
   if (placement.size.width < 2 && placement.size.height < 2) return;

@@ -61,8 +61,10 @@ TEST(SettingsStore, KeyTableHoldsTheWrittenOrderAndDefaults) {
     SCOPED_TRACE(want[i].key);
     EXPECT_STREQ(table[i].key, want[i].key);
     EXPECT_STREQ(table[i].readDefault, want[i].readDefault);
+    EXPECT_EQ(table[i].builtIn, want[i].builtIn);
+    // A new record holds the built-in values the table states.
     if (table[i].number) {
-      EXPECT_EQ(fresh.*table[i].number, want[i].builtIn);
+      EXPECT_EQ(fresh.*table[i].number, table[i].builtIn);
     }
   }
   EXPECT_EQ(settings::RuleFor(L"Speed").minimum, 1);

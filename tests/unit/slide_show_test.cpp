@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,15 +26,23 @@ struct ScriptedRandom : platform::Random {
   std::vector<std::string> log;
 };
 
+// Every call the loop makes that matters for its order, with the values it passes.
 struct FakeShowHost : show::ShowHost {
-  void PumpPending() override { ++pumps; }
+  void PumpPending() override {
+    ++pumps;
+    trace.push_back(L"pump");
+  }
   uint32_t Ticks() override { return now; }
   void WaitForMessageOrTimeout(uint32_t ms) override {
     EXPECT_GT(ms, 0u);
+    // A wait that never ends fails the test instead of hanging it.
+    if (++waits > 100000) throw std::runtime_error("endless wait");
+    trace.push_back(L"wait");
     now += ms;
   }
   bool LoadPicture(const std::wstring& path, LoadedPicture& picture) override {
     events.push_back(L"load " + path);
+    trace.push_back(L"load");
     now += loadMs;
     auto found = sizes.find(path);
     if (found == sizes.end()) return false;
@@ -42,9 +51,13 @@ struct FakeShowHost : show::ShowHost {
     picture.pixels.assign(static_cast<size_t>(picture.width) * picture.height, 0);
     return true;
   }
-  void ClearWindow() override { events.push_back(L"clear"); }
+  void ClearWindow() override {
+    events.push_back(L"clear");
+    trace.push_back(L"clear");
+  }
   void PaintPicture(const LoadedPicture&, const Placement& p) override {
     drawTicks.push_back(now);
+    trace.push_back(L"paint");
     events.push_back(L"paint " + std::to_wstring(p.position.x) + L"," + std::to_wstring(p.position.y) + L" " +
                      std::to_wstring(p.size.width) + L"x" + std::to_wstring(p.size.height));
   }
@@ -52,8 +65,14 @@ struct FakeShowHost : show::ShowHost {
     drawTicks.push_back(now);
     events.push_back(L"biliner " + path + L" " + std::to_wstring(picture.width) + L"x" + std::to_wstring(picture.height));
   }
-  void SetTimer1Interval(uint32_t ms) override { timer1 = ms; }
-  void SetIdleTicks(int32_t ticks) override { idleTicksSet.push_back(ticks); }
+  void SetTimer1Interval(uint32_t ms) override {
+    timer1 = ms;
+    trace.push_back(L"timer1 " + std::to_wstring(ms));
+  }
+  void SetIdleTicks(int32_t ticks) override {
+    idleTicksSet.push_back(ticks);
+    trace.push_back(L"idle " + std::to_wstring(ticks));
+  }
   platform::Size PrimaryScreenSize() override { return {1024, 768}; }
   void HideWindow() override { events.push_back(L"hide"); }
   void ShowOnTop() override { events.push_back(L"show"); }
@@ -70,7 +89,9 @@ struct FakeShowHost : show::ShowHost {
   uint32_t now = 5000;
   uint32_t loadMs = 0;
   int pumps = 0;
+  int waits = 0;
   uint32_t timer1 = 0;
+  std::vector<std::wstring> trace;
   std::map<std::wstring, platform::Size> sizes;
   std::vector<std::wstring> events;
   std::vector<uint32_t> drawTicks;
@@ -120,7 +141,9 @@ TEST(ShowLoop, DrawingsAreAtLeastTheSpeedApart) {
   struct Case { std::wstring speed; uint32_t loadMs; uint32_t gap; };
   const Case cases[] = {{L"10000", 0, 10000}, {L"300", 0, 300}, {L" ", 0, 100}, {L"abc", 0, 100},
                         {L"50", 0, 100},  // the 100 ms before each load comes first
-                        {L"300", 700, 800}, {std::wstring(L"250\0junk", 8), 0, 250}};
+                        {L"300", 700, 800}, {std::wstring(L"250\0junk", 8), 0, 250},
+                        // Past a float's range: no number, so the 100 ms wait stays.
+                        {L"1" + std::wstring(39, L'0'), 0, 100}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.speed));
     ShowRig rig({L"C:\\a.jpg"}, c.speed);
@@ -207,4 +230,25 @@ TEST(ShowLoop, IdleTicksAreSetTwiceACycle) {
   ShowRig rig({L"C:\\a.jpg"});
   rig.Cycles(1);
   EXPECT_EQ(rig.host.idleTicksSet, (std::vector<int32_t>{100, 100}));
+}
+
+// Input is handled only where the loop pumps: twice before choosing, after loading, before
+// placing, and inside each wait. The movement checks are put to rest (IdleTicks = 100)
+// before each wait, so that a check during the wait only re-arms.
+TEST(ShowLoop, PumpsAndIdleTicksComeInTheirPlaces) {
+  ShowRig rig({L"C:\\a.jpg", L"C:\\b.jpg", L"C:\\tiny.gif"}, L"300");
+  rig.host.sizes[L"C:\\tiny.gif"] = {1, 1};
+  rig.host.settings.OderFileName = 1;
+  rig.Cycles(1);  // a.jpg drawn: the next cycle's waits have something to wait for
+  rig.host.trace.clear();
+  rig.Cycles(1);  // b.jpg: both waits, then the drawing
+  const std::vector<std::wstring> drawn = {L"pump", L"pump", L"timer1 100", L"idle 100", L"pump", L"wait",
+                                           L"load", L"pump", L"pump", L"idle 100", L"pump", L"wait",
+                                           L"clear", L"paint"};
+  EXPECT_EQ(rig.host.trace, drawn);
+  rig.host.trace.clear();
+  rig.Cycles(1);  // tiny.gif, skipped after its load
+  const std::vector<std::wstring> skipped = {L"pump", L"pump", L"timer1 100", L"idle 100",
+                                             L"pump", L"wait", L"load", L"pump"};
+  EXPECT_EQ(rig.host.trace, skipped);
 }
