@@ -56,11 +56,18 @@ if(WIN32_TESTS)
   add_test(NAME settings_unlock COMMAND ${CMAKE_SOURCE_DIR}/tools/settings-lock unlock)
   set_tests_properties(settings_lock PROPERTIES FIXTURES_SETUP locked_settings)
   set_tests_properties(settings_unlock PROPERTIES FIXTURES_CLEANUP locked_settings)
-  set_tests_properties(win32_tests PROPERTIES FIXTURES_REQUIRED locked_settings)
+  set_tests_properties(win32_tests PROPERTIES FIXTURES_REQUIRED "locked_settings;link_tree")
   add_test(NAME win32_settings_c_locale COMMAND win32_tests --gtest_filter=SettingsFile*)
   set_tests_properties(win32_tests PROPERTIES ENVIRONMENT "${JAPANESE_ENV}" RUN_SERIAL TRUE)
   set_tests_properties(win32_settings_c_locale PROPERTIES ENVIRONMENT "LANG=C;LC_ALL=C" RUN_SERIAL TRUE)
 endif()
+
+# Folders with real Unix symbolic links, for the picture scan: a Windows program under Wine
+# cannot make them itself.
+add_test(NAME link_tree COMMAND ${CMAKE_SOURCE_DIR}/tools/link-tree setup)
+add_test(NAME link_tree_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tools/link-tree cleanup)
+set_tests_properties(link_tree PROPERTIES FIXTURES_SETUP link_tree)
+set_tests_properties(link_tree_cleanup PROPERTIES FIXTURES_CLEANUP link_tree)
 
 # A stand-in password.cpl whose answer each end-to-end test chooses.
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/password_cpl/password_cpl.cpp)
@@ -81,7 +88,7 @@ if(E2E_TESTS)
   add_test(NAME missing_medium_drive_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tools/missing-medium-drive cleanup)
   set_tests_properties(missing_medium_drive PROPERTIES FIXTURES_SETUP missing_medium)
   set_tests_properties(missing_medium_drive_cleanup PROPERTIES FIXTURES_CLEANUP missing_medium)
-  set_property(TEST e2e_tests APPEND PROPERTY FIXTURES_REQUIRED missing_medium)
+  set_property(TEST e2e_tests APPEND PROPERTY FIXTURES_REQUIRED missing_medium link_tree)
 
   # The Windows folder's settings file made unwritable, in a run of its own: every other
   # test writes that file.

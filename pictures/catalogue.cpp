@@ -1,6 +1,8 @@
 #include "pictures/catalogue.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 namespace pictures {
@@ -24,14 +26,23 @@ bool ShouldDescend(const platform::DirectoryEntry& entry) {
 // how long its own path is, so a deep tree costs memory in proportion to its depth.
 struct OpenFolder {
   size_t pathLength;
+  std::optional<platform::FolderIdentity> identity;
   std::vector<platform::DirectoryEntry> entries;
   size_t next = 0;
 };
 
 // One pump pass per folder keeps the saver answering input during a long scan.
-OpenFolder Open(const std::wstring& path, const ScanPorts& ports) {
+OpenFolder Open(const std::wstring& path, std::optional<platform::FolderIdentity> identity,
+                const ScanPorts& ports) {
   ports.pump.PumpPending();
-  return {path.size(), ports.lister.List(path)};
+  return {path.size(), identity, ports.lister.List(path)};
+}
+
+// Some links carry no mark (Wine shows a Unix link as a reparse point without a tag, and
+// some network shares show none at all), so the folder itself is recognised instead.
+bool IsOnPath(const std::optional<platform::FolderIdentity>& identity, const std::vector<OpenFolder>& open) {
+  if (!identity) return false;
+  return std::any_of(open.begin(), open.end(), [&](const OpenFolder& folder) { return folder.identity == identity; });
 }
 
 }  // namespace
@@ -51,7 +62,7 @@ void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
   std::wstring path = folderPath;
   if (path.back() != L'\\') path += L'\\';
   std::vector<OpenFolder> open;
-  open.push_back(Open(path, ports));
+  open.push_back(Open(path, subFolder ? ports.lister.Identity(path) : std::nullopt, ports));
   while (!open.empty()) {
     OpenFolder& folder = open.back();
     if (folder.next == folder.entries.size()) {
@@ -62,9 +73,15 @@ void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
     const platform::DirectoryEntry& entry = folder.entries[folder.next++];
     if (mode == kAddPictures && IsPictureName(entry.name)) list1.push_back(path + entry.name);
     if (subFolder && ShouldDescend(entry)) {
+      const size_t parentLength = path.size();
       path += entry.name;
       path += L'\\';
-      open.push_back(Open(path, ports));
+      auto identity = ports.lister.Identity(path);
+      if (IsOnPath(identity, open)) {
+        path.resize(parentLength);
+        continue;
+      }
+      open.push_back(Open(path, identity, ports));
     }
   }
 }

@@ -1,5 +1,8 @@
 #pragma once
 // Lists the entries of one folder, for the picture catalogue scan.
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,12 +16,27 @@ struct DirectoryEntry {
   bool isReparsePoint = false;
 };
 
+// Which folder a path leads to, whatever links it passes through: its volume and its
+// file ID on that volume. Two paths with the same identity are the same folder.
+struct FolderIdentity {
+  uint64_t volume = 0;
+  std::array<uint8_t, 16> fileId{};
+
+  friend bool operator==(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.fileId == b.fileId;
+  }
+  friend bool operator!=(const FolderIdentity& a, const FolderIdentity& b) { return !(a == b); }
+};
+
 class DirectoryLister {
  public:
   virtual ~DirectoryLister() = default;
   // Every entry of folder (which ends in "\"), "." and ".." included, in the file
   // system's own order; empty when the folder is missing, unreadable or not a folder.
   virtual std::vector<DirectoryEntry> List(const std::wstring& folder) = 0;
+  // The identity of the folder a path (ending in "\") leads to; nothing when it cannot
+  // be read, which is all a lister that cannot tell folders apart ever says.
+  virtual std::optional<FolderIdentity> Identity(const std::wstring&) { return std::nullopt; }
 };
 
 }  // namespace platform

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
+
+#include "platform/win32_handles.h"
 
 namespace platform {
 
@@ -58,12 +61,39 @@ DirectoryEntry EntryFrom(const WIN32_FIND_DATAW& data) {
 
 // The "\\?\" form takes the path literally, so it is made from the full, normalised
 // path: what the plain form would have opened, without the MAX_PATH limit.
-std::wstring SearchPattern(const std::wstring& folder) {
-  std::wstring pattern = folder + L"*.*";
-  if (pattern.size() < MAX_PATH || HasLongPathPrefix(pattern)) return pattern;
-  std::wstring full = FullPath(pattern);
+std::wstring LongPathForm(const std::wstring& path) {
+  if (path.size() < MAX_PATH || HasLongPathPrefix(path)) return path;
+  std::wstring full = FullPath(path);
   if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
+}
+
+std::wstring SearchPattern(const std::wstring& folder) { return LongPathForm(folder + L"*.*"); }
+
+// A folder opens only with backup semantics; no access right beyond its attributes is
+// needed, and sharing everything keeps the open from disturbing anyone.
+std::optional<FolderIdentity> Win32DirectoryLister::Identity(const std::wstring& folder) {
+  UniqueHandle handle(CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle || handle.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  FolderIdentity identity;
+  FILE_ID_INFO id{};
+  if (GetFileInformationByHandleEx(handle.get(), FileIdInfo, &id, sizeof(id))) {
+    identity.volume = id.VolumeSerialNumber;
+    static_assert(sizeof(id.FileId.Identifier) == sizeof(identity.fileId));
+    memcpy(identity.fileId.data(), id.FileId.Identifier, identity.fileId.size());
+    if (identity.fileId != std::array<uint8_t, 16>{}) return identity;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+  const uint64_t index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  if (index == 0) return std::nullopt;
+  // Laid out as the 128-bit ID of the same folder would be: the index in its low bytes.
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.fileId = {};
+  memcpy(identity.fileId.data(), &index, sizeof(index));
+  return identity;
 }
 
 std::vector<DirectoryEntry> Win32DirectoryLister::List(const std::wstring& folder) {

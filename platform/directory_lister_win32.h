@@ -1,5 +1,6 @@
 #pragma once
-// The folder listing of the picture scan, over FindFirstFileW and FindNextFileW.
+// The folder listing of the picture scan, over FindFirstFileW and FindNextFileW, and the
+// folder identities that keep it out of link loops.
 #include <string>
 #include <vector>
 
@@ -10,7 +11,14 @@ namespace platform {
 class Win32DirectoryLister : public DirectoryLister {
  public:
   std::vector<DirectoryEntry> List(const std::wstring& folder) override;
+  // The 128-bit file ID where the file system gives one, else the volume serial number and
+  // the 64-bit file index; a file index of 0 says nothing and counts as unreadable.
+  std::optional<FolderIdentity> Identity(const std::wstring& folder) override;
 };
+
+// path as it may be handed to the system: unchanged while it is short enough for the
+// plain form (MAX_PATH), else in the "\\?\" form.
+std::wstring LongPathForm(const std::wstring& path);
 
 // The search pattern for folder: folder + "*.*", given the "\\?\" form when it is too
 // long for the plain one (MAX_PATH).

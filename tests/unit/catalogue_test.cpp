@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ struct FakeTree : platform::DirectoryLister, platform::MessagePump {
     return found->second;
   }
   void PumpPending() override { log.push_back(L"pump"); }
+  std::optional<platform::FolderIdentity> Identity(const std::wstring& folder) override {
+    identified.push_back(folder);
+    auto found = ids.find(folder);
+    if (found == ids.end()) return std::nullopt;
+    return found->second;
+  }
 
   Paths Scan(int mode, const std::wstring& path, bool sub) {
     Paths list;
@@ -35,10 +42,20 @@ struct FakeTree : platform::DirectoryLister, platform::MessagePump {
     return list;
   }
 
+  // Which folder a path leads to; a path not here has an identity that cannot be read.
+  std::map<std::wstring, platform::FolderIdentity> ids;
   std::map<std::wstring, std::vector<DirectoryEntry>> folders;
   std::vector<std::wstring> log;
+  std::vector<std::wstring> identified;
   int listings = 0;
 };
+
+platform::FolderIdentity Id(uint8_t n) {
+  platform::FolderIdentity id;
+  id.volume = 7;
+  id.fileId[0] = n;
+  return id;
+}
 
 // C:\P with pictures, non-pictures, a sub-folder and a folder named like a picture.
 FakeTree SampleTree() {
@@ -200,4 +217,61 @@ TEST(PicturesCatalogue, VeryDeepTreeIsWalkedToTheBottom) {
   EXPECT_EQ(list[0].substr(list[0].size() - 7), L"d\\p.jpg");
   EXPECT_EQ(tree.deepest, DeepTree::kDepth);
   EXPECT_EQ(tree.pumps, DeepTree::kDepth + 1);
+}
+
+// Wine shows a Unix link to a folder as a reparse point without a tag, and some shares
+// show no mark at all: such links look like plain folders, and only the folder's identity
+// tells that it is already on the path.
+TEST(PicturesCatalogue, UnmarkedLinksBackUpThePathAreNotEntered) {
+  FakeTree tree;
+  tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), File(L"a.jpg"), Dir(L"back1"), Dir(L"back2"), Dir(L"sub")};
+  tree.folders[L"C:\\P\\back1\\"] = tree.folders[L"C:\\P\\"];
+  tree.folders[L"C:\\P\\back2\\"] = tree.folders[L"C:\\P\\"];
+  tree.folders[L"C:\\P\\sub\\"] = {Dir(L"."), Dir(L".."), File(L"s.jpg"), Dir(L"self"), Dir(L"up")};
+  tree.folders[L"C:\\P\\sub\\self\\"] = tree.folders[L"C:\\P\\sub\\"];
+  tree.folders[L"C:\\P\\sub\\up\\"] = tree.folders[L"C:\\P\\"];
+  tree.ids = {{L"C:\\P\\", Id(1)},          {L"C:\\P\\back1\\", Id(1)},      {L"C:\\P\\back2\\", Id(1)},
+              {L"C:\\P\\sub\\", Id(2)},     {L"C:\\P\\sub\\self\\", Id(2)},  {L"C:\\P\\sub\\up\\", Id(1)}};
+  EXPECT_EQ(tree.Scan(1, L"C:\\P", true), (Paths{L"C:\\P\\a.jpg", L"C:\\P\\sub\\s.jpg"}));
+  EXPECT_EQ(tree.log, (std::vector<std::wstring>{L"pump", L"list C:\\P\\", L"pump", L"list C:\\P\\sub\\"}));
+  // The picture folder is identified too, before anything below it.
+  EXPECT_EQ(tree.identified.front(), L"C:\\P\\");
+}
+
+TEST(PicturesCatalogue, LinkToASiblingIsEnteredAsAnyFolder) {
+  FakeTree tree;
+  tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), Dir(L"album"), Dir(L"shortcut")};
+  tree.folders[L"C:\\P\\album\\"] = {Dir(L"."), Dir(L".."), File(L"p.jpg"), Dir(L"inner")};
+  tree.folders[L"C:\\P\\album\\inner\\"] = {File(L"q.gif")};
+  tree.folders[L"C:\\P\\shortcut\\"] = tree.folders[L"C:\\P\\album\\"];
+  tree.folders[L"C:\\P\\shortcut\\inner\\"] = tree.folders[L"C:\\P\\album\\inner\\"];
+  tree.ids = {{L"C:\\P\\", Id(1)}, {L"C:\\P\\album\\", Id(2)}, {L"C:\\P\\album\\inner\\", Id(3)},
+              {L"C:\\P\\shortcut\\", Id(2)}, {L"C:\\P\\shortcut\\inner\\", Id(3)}};
+  // Not a loop: the album is not on the shortcut's path, so its pictures come twice.
+  EXPECT_EQ(tree.Scan(1, L"C:\\P", true),
+            (Paths{L"C:\\P\\album\\p.jpg", L"C:\\P\\album\\inner\\q.gif", L"C:\\P\\shortcut\\p.jpg",
+                   L"C:\\P\\shortcut\\inner\\q.gif"}));
+}
+
+TEST(PicturesCatalogue, TreesWithoutLoopsKeepTheirCatalogueWhateverTheIdentities) {
+  const Paths wanted = SampleTree().Scan(1, L"C:\\P", true);
+  ASSERT_EQ(wanted.size(), 10u);
+  // Every folder told apart; no identity readable (a share that numbers every folder 0,
+  // which the lister reports as unreadable); only the picture folder's readable.
+  FakeTree distinct = SampleTree();
+  uint8_t n = 1;
+  for (const auto& [path, entries] : distinct.folders) distinct.ids[path] = Id(n++);
+  FakeTree unreadable = SampleTree();
+  FakeTree onlyRoot = SampleTree();
+  onlyRoot.ids[L"C:\\P\\"] = Id(1);
+  for (FakeTree* tree : {&distinct, &unreadable, &onlyRoot}) {
+    EXPECT_EQ(tree->Scan(1, L"C:\\P", true), wanted);
+    EXPECT_EQ(tree->identified.size(), 4u);  // the picture folder and its three sub-folders
+  }
+}
+
+TEST(PicturesCatalogue, WithoutSubFoldersNoIdentityIsRead) {
+  FakeTree tree = SampleTree();
+  tree.Scan(1, L"C:\\P", false);
+  EXPECT_TRUE(tree.identified.empty());
 }
