@@ -46,9 +46,9 @@ void NoFolderNotice() {
 using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
 
 // Only the Windows 9x family's mpr.dll has the password change; elsewhere the
-// missing entry takes the failure route.
+// missing entry takes the failure route. Only the system folder's copy is taken.
 bool ChangeSaverPassword() {
-  platform::UniqueLibrary mpr(LoadLibraryW(L"mpr.dll"));
+  platform::UniqueLibrary mpr(LoadLibraryExW(L"mpr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!mpr) return false;
   auto change = reinterpret_cast<PwdChangePasswordProc>(
       reinterpret_cast<void*>(GetProcAddress(mpr.get(), "PwdChangePasswordA")));
@@ -123,6 +123,9 @@ Program& TheProgram() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace app;
+  // Before anything loads a library: a DLL lying in the program's folder or in the working
+  // folder (a downloads folder, say) must never run inside the saver.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // Created in every mode: an open launcher is a running instance too.
   platform::UniqueHandle instanceMutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
   Program& program = TheProgram();

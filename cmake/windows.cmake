@@ -69,19 +69,30 @@ add_test(NAME link_tree_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tools/link-tree clea
 set_tests_properties(link_tree PROPERTIES FIXTURES_SETUP link_tree)
 set_tests_properties(link_tree_cleanup PROPERTIES FIXTURES_CLEANUP link_tree)
 
-# A stand-in password.cpl whose answer each end-to-end test chooses.
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/password_cpl/password_cpl.cpp)
-  add_library(password_cpl SHARED tests/password_cpl/password_cpl.cpp tests/password_cpl/password_cpl.def)
-  set_target_properties(password_cpl PROPERTIES PREFIX "" OUTPUT_NAME password SUFFIX .cpl)
-  target_link_options(password_cpl PRIVATE ${WIN_LINK})
-endif()
+# Stand-ins for the system's libraries, kept in a folder of their own: the saver takes
+# libraries from the system folder only, so the tests copy them there and take them away.
+set(STAND_INS ${CMAKE_BINARY_DIR}/stand-ins)
+# password.cpl, whose answer each end-to-end test chooses.
+add_library(password_cpl SHARED tests/password_cpl/password_cpl.cpp tests/password_cpl/password_cpl.def)
+set_target_properties(password_cpl PROPERTIES PREFIX "" OUTPUT_NAME password SUFFIX .cpl
+                      RUNTIME_OUTPUT_DIRECTORY ${STAND_INS})
+target_link_options(password_cpl PRIVATE ${WIN_LINK})
+# mpr.dll without the password change, as on every NT-family Windows.
+add_library(mpr_standin SHARED tests/mpr_standin/mpr_standin.cpp)
+set_target_properties(mpr_standin PROPERTIES PREFIX "" OUTPUT_NAME mpr RUNTIME_OUTPUT_DIRECTORY ${STAND_INS})
+target_link_options(mpr_standin PRIVATE ${WIN_LINK})
+# Not a stand-in but kept with them: the window hook that notes every window a started
+# program shows.
+add_library(show_watch SHARED tests/show_watch/show_watch.cpp)
+set_target_properties(show_watch PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${STAND_INS})
+target_link_options(show_watch PRIVATE ${WIN_LINK})
 
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 if(E2E_TESTS)
   glimmer_windows_test(e2e_tests ${E2E_TESTS})
-  add_dependencies(e2e_tests o_glmk password_cpl)
-  target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr")
-  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-LockedSettings*)
+  add_dependencies(e2e_tests o_glmk password_cpl mpr_standin show_watch)
+  target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr" GLIMMER_STAND_INS=L"stand-ins")
+  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-LockedSettings*:*WithoutPasswordChange*)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
   # A drive the system lists but cannot read, for the folder browser's drive list.
   add_test(NAME missing_medium_drive COMMAND ${CMAKE_SOURCE_DIR}/tools/missing-medium-drive setup)
@@ -99,8 +110,17 @@ if(E2E_TESTS)
   add_test(NAME e2e_locked_settings COMMAND e2e_tests --gtest_filter=LockedSettings*)
   set_tests_properties(e2e_locked_settings PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}"
                        FIXTURES_REQUIRED locked_windows_ini)
+  # The system folder's mpr.dll replaced by the stand-in for one test, and Wine's own put
+  # back afterwards whatever the test did.
+  add_test(NAME mpr_standin_setup COMMAND ${CMAKE_SOURCE_DIR}/tools/mpr-stand-in setup ${STAND_INS}/mpr.dll)
+  add_test(NAME mpr_standin_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tools/mpr-stand-in cleanup)
+  set_tests_properties(mpr_standin_setup PROPERTIES FIXTURES_SETUP mpr_standin)
+  set_tests_properties(mpr_standin_cleanup PROPERTIES FIXTURES_CLEANUP mpr_standin)
+  add_test(NAME e2e_password_change_missing COMMAND e2e_tests --gtest_filter=*WithoutPasswordChange*)
+  set_tests_properties(e2e_password_change_missing PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
+                       ENVIRONMENT "${JAPANESE_ENV}" FIXTURES_REQUIRED mpr_standin)
   set(SETTINGS_FILE_USERS)
-  foreach(test e2e_tests win32_tests win32_settings_c_locale)
+  foreach(test e2e_tests win32_tests win32_settings_c_locale e2e_password_change_missing)
     if(TEST ${test})
       list(APPEND SETTINGS_FILE_USERS ${test})
     endif()

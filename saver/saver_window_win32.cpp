@@ -303,9 +303,10 @@ void SaverWindow::SetScreenSaverRunning(bool running) {
 
 using VerifyScreenSavePwdProc = BOOL(WINAPI*)(HWND);
 
-// The Windows 9x family's password check; absent on NT-family systems.
+// The Windows 9x family's password check, from the system folder where that family keeps
+// it and from nowhere else; absent on NT-family systems.
 std::optional<uint32_t> SaverWindow::VerifyPassword() {
-  platform::UniqueLibrary cpl(LoadLibraryW(L"password.cpl"));
+  platform::UniqueLibrary cpl(LoadLibraryExW(L"password.cpl", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!cpl) return std::nullopt;
   auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(
       reinterpret_cast<void*>(GetProcAddress(cpl.get(), "VerifyScreenSavePwd")));

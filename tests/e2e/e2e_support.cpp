@@ -80,17 +80,22 @@ std::string SettingsWithFolder(const std::string& folder, const std::string& ext
          extraLines;
 }
 
-SaverProcess::SaverProcess(const std::wstring& arguments, const std::wstring& workingDirectory) {
+SaverProcess::SaverProcess(const std::wstring& arguments, const std::wstring& workingDirectory,
+                           const EnvironmentChanges& environment) {
   std::wstring line = L"\"" + ScrPath() + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
   const wchar_t* directory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &startup, &info)) {
+  std::wstring block = environment.empty() ? std::wstring() : EnvironmentBlockWith(environment);
+  void* env = environment.empty() ? nullptr : block.data();
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, env, directory,
+                     &startup, &info)) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
+    threadId_ = info.dwThreadId;
   }
 }
 

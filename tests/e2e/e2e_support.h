@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -16,16 +17,23 @@ std::string ReadSettingsBytes();
 // A settings file whose folder is the given one and whose other keys are as a fresh save.
 std::string SettingsWithFolder(const std::string& folder, const std::string& extraLines = "");
 
+// Environment variables changed for one started process only: name and value.
+using EnvironmentChanges = std::vector<std::pair<std::wstring, std::wstring>>;
+
 class SaverProcess {
  public:
-  // Starts in workingDirectory when one is given, else in this program's own.
-  explicit SaverProcess(const std::wstring& arguments, const std::wstring& workingDirectory = L"");
+  // Starts in workingDirectory when one is given, else in this program's own, with this
+  // program's environment and the changes.
+  explicit SaverProcess(const std::wstring& arguments, const std::wstring& workingDirectory = L"",
+                        const EnvironmentChanges& environment = {});
   ~SaverProcess();
   SaverProcess(const SaverProcess&) = delete;
   SaverProcess& operator=(const SaverProcess&) = delete;
 
   bool Started() const { return process_ != nullptr; }
   DWORD Id() const { return id_; }
+  DWORD MainThreadId() const { return threadId_; }
+  HANDLE Handle() const { return process_; }
   // True when the process ended within timeoutMs.
   bool WaitForExit(DWORD timeoutMs);
   bool Running() const;
@@ -40,6 +48,7 @@ class SaverProcess {
  private:
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+  DWORD threadId_ = 0;
 };
 
 std::wstring WindowText(HWND window);
@@ -125,5 +134,78 @@ class SettingsDialog {
 
 // Waits until the screen's centre shows the colour, as the show's first picture settles.
 bool WaitForCentreColour(COLORREF colour, DWORD timeoutMs);
+
+}  // namespace e2e
+
+namespace e2e {
+
+// This program's environment block with the changes made, ready for CreateProcessW.
+std::wstring EnvironmentBlockWith(const EnvironmentChanges& changes);
+// The system folder (C:\windows\system32).
+std::wstring SystemFolder();
+// A stand-in library built for the tests (password.cpl, mpr.dll), not beside the .scr.
+std::wstring StandInPath(const std::wstring& name);
+
+// A file copied to a place for the life of this object, and taken away again.
+class PlacedFile {
+ public:
+  PlacedFile(const std::wstring& from, const std::wstring& to);
+  ~PlacedFile();
+  PlacedFile(const PlacedFile&) = delete;
+  PlacedFile& operator=(const PlacedFile&) = delete;
+  bool Placed() const { return placed_; }
+  const std::wstring& Path() const { return to_; }
+
+ private:
+  std::wstring to_;
+  bool placed_ = false;
+};
+
+// The stand-in password.cpl in the system folder, where the saver looks for it.
+class SystemPasswordCpl : public PlacedFile {
+ public:
+  SystemPasswordCpl() : PlacedFile(StandInPath(L"password.cpl"), SystemFolder() + L"\\password.cpl") {}
+};
+
+// A UTF-16 text file as a stand-in wrote it; empty when there is none.
+std::wstring ReadWideFile(const std::wstring& path);
+// Waits until the file holds at least `count` bytes; false after timeoutMs.
+bool WaitForFileSize(const std::wstring& path, size_t count, DWORD timeoutMs);
+// A fresh, empty file name in the temporary folder.
+std::wstring FreshTempFile(const std::wstring& name);
+
+// Wine's per-program setting that makes o_glmk.scr, and no other program, load the system
+// folder's copy of a library instead of Wine's own; taken out again at the end.
+class NativeLibraryForTheSaver {
+ public:
+  explicit NativeLibraryForTheSaver(const std::wstring& library);
+  ~NativeLibraryForTheSaver();
+  NativeLibraryForTheSaver(const NativeLibraryForTheSaver&) = delete;
+  NativeLibraryForTheSaver& operator=(const NativeLibraryForTheSaver&) = delete;
+  bool Set() const { return set_; }
+
+ private:
+  bool set_ = false;
+};
+
+// Notes every window that a program started with Environment() shows, from its very
+// start: a window shown and ended again between two looks is noted as well. A window hook
+// set for every program does it, in the program itself.
+class WindowShowWatch {
+ public:
+  WindowShowWatch();
+  ~WindowShowWatch();
+  WindowShowWatch(const WindowShowWatch&) = delete;
+  WindowShowWatch& operator=(const WindowShowWatch&) = delete;
+  bool Watching() const { return hook_ != nullptr; }
+  EnvironmentChanges Environment() const { return {{L"GLIMMER_TEST_SHOWN", report_}}; }
+  // How many times a window was shown.
+  size_t Shown() const;
+
+ private:
+  std::wstring report_;
+  HMODULE module_ = nullptr;
+  HHOOK hook_ = nullptr;
+};
 
 }  // namespace e2e

@@ -187,20 +187,85 @@ TEST_F(ShowTest, PasswordDecidesWhetherTheSaverEnds) {
   std::wstring folder = e2e::FreshFolder(L"password");
   e2e::WriteSolidBmp(folder + L"\\a.bmp", 400, 300, kRed);
   e2e::SetUsePassword(true);
-  struct Case { const wchar_t* answer; bool ends; };
-  for (const Case& c : {Case{L"wrong", false}, Case{L"right", true}, Case{L"absent", true}}) {
+  e2e::SystemPasswordCpl cpl;
+  ASSERT_TRUE(cpl.Placed());
+  const std::wstring calls = e2e::FreshTempFile(L"glimmer_password_calls.txt");
+  SetEnvironmentVariableW(L"GLIMMER_TEST_PASSWORD_CALLS", calls.c_str());
+  struct Case { const wchar_t* answer; bool ends; size_t asked; };
+  for (const Case& c : {Case{L"wrong", false, 1}, Case{L"right", true, 1}, Case{L"absent", true, 0}}) {
     SCOPED_TRACE(e2e::Narrow(c.answer));
+    DeleteFileW(calls.c_str());
     SetEnvironmentVariableW(L"GLIMMER_TEST_PASSWORD", c.answer);
     auto saver = Start(folder, {});
     e2e::PressKey('A');
     EXPECT_EQ(saver->WaitForExit(3000), c.ends);
+    EXPECT_EQ(e2e::ReadFileBytes(calls).size(), c.asked);
     if (!c.ends) {
       CURSORINFO info{};
       info.cbSize = sizeof(info);
       GetCursorInfo(&info);
       EXPECT_FALSE(info.flags & CURSOR_SHOWING);
       e2e::PressKey('B');  // the next key asks again
+      EXPECT_TRUE(e2e::WaitForFileSize(calls, 2, 3000));
+      e2e::Sleep(500);
+      EXPECT_EQ(e2e::ReadFileBytes(calls).size(), 2u);
       EXPECT_TRUE(saver->Running());
     }
   }
+  SetEnvironmentVariableW(L"GLIMMER_TEST_PASSWORD_CALLS", nullptr);
+}
+
+// A password.cpl in the program's folder or in the working folder (a downloads folder,
+// say) never runs inside the saver: only the system folder's copy is loaded.
+TEST_F(ShowTest, OnlyTheSystemFoldersPasswordCplIsLoaded) {
+  std::wstring folder = e2e::FreshFolder(L"planted");
+  e2e::WriteSolidBmp(folder + L"\\a.bmp", 400, 300, kRed);
+  std::wstring working = e2e::FreshFolder(L"downloads");
+  e2e::SetUsePassword(true);
+  const std::wstring scr = e2e::ScrPath();
+  const std::wstring standIn = e2e::StandInPath(L"password.cpl");
+  e2e::SystemPasswordCpl system;
+  e2e::PlacedFile besideProgram(standIn, scr.substr(0, scr.find_last_of(L'\\') + 1) + L"password.cpl");
+  e2e::PlacedFile inWorkingFolder(standIn, working + L"\\password.cpl");
+  ASSERT_TRUE(system.Placed() && besideProgram.Placed() && inWorkingFolder.Placed());
+  const std::wstring loads = e2e::FreshTempFile(L"glimmer_cpl_loads.txt");
+
+  e2e::WriteSettingsText(Settings(folder, {}));
+  SaverProcess saver(L"/S", working, {{L"GLIMMER_TEST_CPL_LOADS", loads}, {L"GLIMMER_TEST_PASSWORD", L"right"}});
+  ASSERT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  e2e::Sleep(1000);
+  e2e::PressKey('A');
+  EXPECT_TRUE(saver.WaitForExit(5000));
+  std::wstring loaded = e2e::ReadWideFile(loads);
+  CharLowerW(loaded.data());
+  std::wstring want = system.Path() + L"\n";
+  CharLowerW(want.data());
+  EXPECT_EQ(loaded, want);
+}
+
+// Links back into the picture folder are no way into an endless scan: with sub-folders on,
+// each picture comes once per pass, in name order.
+TEST_F(ShowTest, LinksBackToThePictureFolderShowEachPictureOncePerPass) {
+  const std::wstring folder = L"C:\\glimmer_links\\show";  // loop1 and loop2 lead back to it
+  if (GetFileAttributesW((folder + L"\\loop1").c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "needs the link-tree fixture (ctest runs it)";
+  const COLORREF kYellow = RGB(230, 220, 40);
+  e2e::WriteSolidBmp(folder + L"\\1.bmp", 400, 300, kRed);
+  e2e::WriteSolidBmp(folder + L"\\2.bmp", 400, 300, kGreen);
+  e2e::WriteSolidBmp(folder + L"\\sub\\3.bmp", 400, 300, kBlue);
+  e2e::WriteSolidBmp(folder + L"\\zz.bmp", 400, 300, kYellow);
+  e2e::WriteSettingsText(
+      Settings(folder, {{"Cyuuou", "1"}, {"OderFileName", "1"}, {"SubFolder", "1"}, {"Speed", "700"}}));
+  SaverProcess saver(L"/S");
+  ASSERT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  std::vector<COLORREF> seen;
+  DWORD start = GetTickCount();
+  while (seen.size() < 8 && GetTickCount() - start < 20000) {
+    COLORREF c = e2e::ScreenPixel(512, 384);
+    for (COLORREF want : {kRed, kGreen, kBlue, kYellow})
+      if (e2e::Near(c, want) && (seen.empty() || seen.back() != want)) seen.push_back(want);
+    e2e::Sleep(40);
+  }
+  EXPECT_EQ(seen, (std::vector<COLORREF>{kRed, kGreen, kBlue, kYellow, kRed, kGreen, kBlue, kYellow}));
+  EXPECT_TRUE(saver.Running());
 }

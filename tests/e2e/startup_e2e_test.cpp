@@ -44,10 +44,25 @@ std::vector<std::wstring> ButtonCaptions(HWND window) {
 }  // namespace
 
 TEST_F(StartupTest, PreviewAndUnknownSwitchesEndAtOnceWithoutAWindow) {
+  {
+    // The watch does note the windows of a start that shows some.
+    e2e::WindowShowWatch watch;
+    ASSERT_TRUE(watch.Watching());
+    SaverProcess launcher(L"/C", L"", watch.Environment());
+    HWND window = launcher.WaitForWindow(kLauncher, kStartTimeout);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(launcher.WaitForExit(5000));
+    EXPECT_GT(watch.Shown(), 0u);
+  }
   for (const wchar_t* arguments : {L"/P 1234", L"/", L"/x"}) {
-    SaverProcess saver(arguments);
+    SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
+    e2e::WindowShowWatch watch;
+    ASSERT_TRUE(watch.Watching());
+    SaverProcess saver(arguments, L"", watch.Environment());
     ASSERT_TRUE(saver.Started());
-    EXPECT_TRUE(saver.WaitForExit(kStartTimeout)) << arguments;
+    EXPECT_TRUE(saver.WaitForExit(kStartTimeout));
+    EXPECT_EQ(watch.Shown(), 0u);
   }
 }
 
@@ -55,6 +70,30 @@ TEST_F(StartupTest, ChangePasswordEnds) {
   SaverProcess saver(L"/A");
   ASSERT_TRUE(saver.Started());
   EXPECT_TRUE(saver.WaitForExit(kStartTimeout));
+}
+
+// Every NT-family Windows has an mpr.dll without the password change: "/A" then takes the
+// no-folder route. Run by ctest on its own, with the mpr-stand-in fixture's mpr.dll in the
+// system folder; only the saver is told to load it instead of Wine's own. Wine takes
+// WINEDLLOVERRIDES from its own start, not from the environment a program hands to a
+// program it starts, so the saver's file name gets the override in Wine's settings.
+TEST_F(StartupTest, ChangePasswordWithoutPasswordChangeShowsTheNotice) {
+  const std::string installed = e2e::ReadFileBytes(e2e::SystemFolder() + L"\\mpr.dll");
+  if (installed.empty() || installed != e2e::ReadFileBytes(e2e::StandInPath(L"mpr.dll")))
+    GTEST_SKIP() << "needs the mpr-stand-in fixture (ctest runs it)";
+  e2e::NativeLibraryForTheSaver nativeMpr(L"mpr");
+  ASSERT_TRUE(nativeMpr.Set());
+  SaverProcess saver(L"/A");
+  HWND box = saver.WaitForWindow(kNoFolderTitle, kStartTimeout);
+  ASSERT_NE(box, nullptr);
+  wchar_t prompt[256] = {};
+  GetDlgItemTextW(box, 0xFFFF, prompt, 256);
+  EXPECT_STREQ(prompt, L"ＣＧのあるフォルダを指定して下さい。");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_NE(saver.WaitForWindow(kLauncher, 5000), nullptr);
+  EXPECT_NE(saver.WaitForWindow(L"フォルダ・速度設定", 5000), nullptr);
+  EXPECT_EQ(saver.FindVisibleWindow(kSaver), nullptr);
+  EXPECT_TRUE(saver.Running());
 }
 
 TEST_F(StartupTest, ConfigureAndNoSwitchShowTheLauncher) {
