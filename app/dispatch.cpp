@@ -22,6 +22,73 @@ std::wstring ArgumentText(std::wstring_view commandLine) {
   return std::wstring(commandLine.substr(i));
 }
 
+namespace {
+
+// The steps of each mode; modeChosen tells the failure route whether to stay silent.
+AfterStart RunMode(StartMode mode, StartHost& host, bool& modeChosen) {
+  host.CentreLauncher();
+  switch (mode) {
+    case StartMode::Run:
+      if (host.FolderIsSaved())
+        host.RunSaverAndCloseLauncher();
+      else
+        host.ShowNoFolderNotice();
+      return AfterStart::RunMessageLoop;
+    case StartMode::RunQuiet:
+      if (host.FolderIsSaved())
+        host.RunSaverAndCloseLauncher();
+      else
+        host.ShowLauncher();
+      return AfterStart::RunMessageLoop;
+    case StartMode::ChangePassword:
+      host.StopTimer1();
+      if (host.ChangeSaverPassword()) return AfterStart::EndProgram;
+      host.ShowNoFolderNotice();
+      return AfterStart::RunMessageLoop;
+    case StartMode::Configure:
+      host.StopTimer1();
+      modeChosen = true;
+      host.ShowLauncher();
+      return AfterStart::RunMessageLoop;
+    case StartMode::Preview:
+      host.StopTimer1();
+      modeChosen = true;
+      return AfterStart::EndProgram;
+  }
+  return AfterStart::EndProgram;
+}
+
+}  // namespace
+
+AfterStart Dispatch(StartMode mode, StartHost& host) {
+  bool modeChosen = false;
+  try {
+    return RunMode(mode, host, modeChosen);
+  } catch (...) {
+  }
+  try {
+    if (modeChosen)
+      host.ShowLauncher();
+    else
+      host.ShowNoFolderNotice();
+    return AfterStart::RunMessageLoop;
+  } catch (...) {
+    return AfterStart::EndProgram;
+  }
+}
+
+void LauncherRun(LauncherRunHost& host) {
+  try {
+    if (host.FolderIsSaved()) {
+      host.RunSaverAndCloseLauncher();
+      return;
+    }
+  } catch (...) {
+  }
+  host.ShowNoFolderMessage();
+  host.ShowSettingsDialogModal();
+}
+
 StartMode ChooseMode(std::wstring_view argumentText) {
   std::wstring key;
   for (wchar_t c : argumentText.substr(0, 2)) key += Upper(c);

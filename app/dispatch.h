@@ -20,9 +20,43 @@ std::wstring ArgumentText(std::wstring_view commandLine);
 // appends to "/P" and "/C" is ignored.
 StartMode ChooseMode(std::wstring_view argumentText);
 
-// The no-folder notice stays silent once configure, preview or no mode was chosen.
-inline bool ModeChosenFor(StartMode mode) {
-  return mode == StartMode::Configure || mode == StartMode::Preview;
-}
+// What the start-up dispatch does to the program's windows.
+class StartHost {
+ public:
+  virtual ~StartHost() = default;
+  virtual void CentreLauncher() = 0;
+  // Whether a picture folder has been saved (Folder read with the default "none").
+  virtual bool FolderIsSaved() = 0;
+  // Shows the saver window and closes the launcher.
+  virtual void RunSaverAndCloseLauncher() = 0;
+  virtual void ShowLauncher() = 0;
+  virtual void StopTimer1() = 0;
+  // False where mpr.dll has no password change (every NT-family Windows).
+  virtual bool ChangeSaverPassword() = 0;
+  // The no-folder message, then the launcher and the settings dialog, modeless.
+  virtual void ShowNoFolderNotice() = 0;
+};
+
+enum class AfterStart { RunMessageLoop, EndProgram };
+
+// Runs the chosen mode. A failure on the way (an exception) takes the no-folder route:
+// the notice, or, once configure or preview was chosen, silently on to the launcher, as a
+// finished start-up would show it. A route that fails in turn ends the program rather than
+// leave it running with nothing on screen.
+AfterStart Dispatch(StartMode mode, StartHost& host);
+
+// What the launcher's Run does to the program's windows.
+class LauncherRunHost {
+ public:
+  virtual ~LauncherRunHost() = default;
+  virtual bool FolderIsSaved() = 0;
+  virtual void RunSaverAndCloseLauncher() = 0;
+  virtual void ShowNoFolderMessage() = 0;
+  virtual void ShowSettingsDialogModal() = 0;
+};
+
+// The launcher's Run: the saver with a saved folder; without one, or when reading the
+// setting or showing the saver fails, the no-folder message and the settings dialog.
+void LauncherRun(LauncherRunHost& host);
 
 }  // namespace app

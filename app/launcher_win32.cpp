@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/dispatch.h"
 #include "app/launcher_layout.h"
 #include "app/program_win32.h"
 #include "platform/controls_win32.h"
@@ -67,13 +68,22 @@ void Launcher::Unload() {
 }
 
 void Launcher::OnRun() {
-  if (settings::FolderIsSaved()) {
-    TheProgram().saver->Show();
-    Unload();
-    return;
-  }
-  platform::ShowNoFolderMessage(res::kNoFolderTitle);
-  settings::ShowSettingsDialog(Window(), true);
+  class RunActions : public LauncherRunHost {
+   public:
+    explicit RunActions(Launcher& launcher) : launcher_(launcher) {}
+    bool FolderIsSaved() override { return settings::FolderIsSaved(); }
+    void RunSaverAndCloseLauncher() override {
+      TheProgram().saver->Show();
+      launcher_.Unload();
+    }
+    void ShowNoFolderMessage() override { platform::ShowNoFolderMessage(res::kNoFolderTitle); }
+    void ShowSettingsDialogModal() override { settings::ShowSettingsDialog(launcher_.Window(), true); }
+
+   private:
+    Launcher& launcher_;
+  };
+  RunActions actions(*this);
+  LauncherRun(actions);
 }
 
 void Launcher::OnSettings() { settings::ShowSettingsDialog(Window(), true); }

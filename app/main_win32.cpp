@@ -34,10 +34,9 @@ HWND CreateApplicationWindow(HINSTANCE instance) {
                          nullptr);
 }
 
-// The start-up notice: silent once configure or preview was chosen.
+// The start-up notice: the message, then the launcher and the settings dialog.
 void NoFolderNotice() {
   Program& program = TheProgram();
-  if (program.modeChosen != 0) return;
   ShowNoFolderMessage(res::kNoFolderTitle);
   if (program.launcher) program.launcher->ShowModeless();
   settings::ShowSettingsDialog(program.appWindow, false);
@@ -76,41 +75,16 @@ class SettingsWindowsActions : public settings::ProgramWindows {
   }
 };
 
-void Dispatch(StartMode mode) {
-  Program& program = TheProgram();
-  program.launcher->CentreOnPrimaryScreen();
-  program.modeChosen = 0;
-  switch (mode) {
-    case StartMode::Run:
-      if (settings::FolderIsSaved())
-        RunSaverAndCloseLauncher();
-      else
-        NoFolderNotice();
-      return;
-    case StartMode::RunQuiet:
-      if (settings::FolderIsSaved())
-        RunSaverAndCloseLauncher();
-      else
-        program.launcher->ShowModeless();
-      return;
-    case StartMode::ChangePassword:
-      program.saver->SetTimer1Interval(0);
-      if (!ChangeSaverPassword()) {
-        NoFolderNotice();
-        return;
-      }
-      EndProgram();
-    case StartMode::Configure:
-      program.saver->SetTimer1Interval(0);
-      program.modeChosen = 1;
-      program.launcher->ShowModeless();
-      return;
-    case StartMode::Preview:
-      program.saver->SetTimer1Interval(0);
-      program.modeChosen = 1;
-      EndProgram();
-  }
-}
+class StartActions : public StartHost {
+ public:
+  void CentreLauncher() override { TheProgram().launcher->CentreOnPrimaryScreen(); }
+  bool FolderIsSaved() override { return settings::FolderIsSaved(); }
+  void RunSaverAndCloseLauncher() override { app::RunSaverAndCloseLauncher(); }
+  void ShowLauncher() override { TheProgram().launcher->ShowModeless(); }
+  void StopTimer1() override { TheProgram().saver->SetTimer1Interval(0); }
+  bool ChangeSaverPassword() override { return app::ChangeSaverPassword(); }
+  void ShowNoFolderNotice() override { NoFolderNotice(); }
+};
 
 }  // namespace
 
@@ -145,7 +119,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   static SettingsWindowsActions settingsActions;
   settings::UseProgramWindows(settingsActions);
 
-  Dispatch(ChooseMode(ArgumentText(GetCommandLineW())));
+  StartActions start;
+  if (Dispatch(ChooseMode(ArgumentText(GetCommandLineW())), start) == AfterStart::EndProgram) EndProgram();
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchOneMessage(msg);

@@ -16,7 +16,6 @@ struct Program {
   HINSTANCE instance = nullptr;
   HWND appWindow = nullptr;      // hidden owner, captioned with the application title
   bool previousInstance = false;  // another process held the instance mutex first
-  int16_t modeChosen = 0;
   saver::SaverWindow* saver = nullptr;
   Launcher* launcher = nullptr;
 };

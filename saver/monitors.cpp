@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "res/texts.h"
+
 namespace saver {
 
 platform::Rect VirtualDesk(const std::vector<platform::Rect>& monitors) {
@@ -18,6 +20,12 @@ platform::Rect VirtualDesk(const std::vector<platform::Rect>& monitors) {
 
 platform::Size DisplaySize(const platform::Rect& desk) {
   return {std::abs(desk.left) + std::abs(desk.right), std::abs(desk.top) + std::abs(desk.bottom)};
+}
+
+std::optional<MonitorErrorMessage> MonitorErrors::Report(uintptr_t monitor, uint32_t errorCode) {
+  if (std::find(reported_.begin(), reported_.end(), monitor) != reported_.end()) return std::nullopt;
+  reported_.push_back(monitor);
+  return MonitorErrorMessage{res::kAppTitle, res::kMonitorErrorPrefix + std::to_wstring(errorCode)};
 }
 
 }  // namespace saver

@@ -15,6 +15,7 @@
 #include "platform/program_win32.h"
 #include "res/texts.h"
 #include "saver/monitors.h"
+#include "saver/report_no_folder.h"
 #include "saver/saver_start.h"
 #include "settings/settings_dialog_win32.h"
 #include "settings/settings_files_win32.h"
@@ -24,17 +25,23 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"GlimmerdeckSaverWindow";
 
+struct MonitorEnumeration {
+  std::vector<platform::Rect> monitors;
+  MonitorErrors& errors;
+};
+
 // Every monitor's rectangle; a monitor whose information cannot be read is reported
 // and still counted.
 BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT rect, LPARAM data) {
-  auto* monitors = reinterpret_cast<std::vector<platform::Rect>*>(data);
+  auto* enumeration = reinterpret_cast<MonitorEnumeration*>(data);
   MONITORINFOEXW info{};
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoW(monitor, &info)) {
-    std::wstring text = res::kMonitorErrorPrefix + std::to_wstring(GetLastError());
-    MessageBoxW(nullptr, text.c_str(), res::kSaverCaption, MB_OK | MB_ICONSTOP);
+    const DWORD error = GetLastError();
+    if (auto message = enumeration->errors.Report(reinterpret_cast<uintptr_t>(monitor), error))
+      MessageBoxW(nullptr, message->text.c_str(), message->title.c_str(), MB_OK | MB_ICONSTOP);
   }
-  monitors->push_back(platform::FromRECT(*rect));
+  enumeration->monitors.push_back(platform::FromRECT(*rect));
   return TRUE;
 }
 
@@ -129,6 +136,7 @@ void SaverWindow::SetInterval(uint32_t intervalMs) {
 // The window is stretched over the desk before it first appears, so that Wine's X11
 // driver sees a full-screen window and lets it take the keyboard focus.
 void SaverWindow::Show() {
+  monitorErrors_.NewShowing();
   StretchOverDesk();
   ShowWindow(Window(), SW_SHOW);
   SetForegroundWindow(Window());
@@ -148,9 +156,9 @@ void SaverWindow::Close() {
 }
 
 void SaverWindow::StretchOverDesk() {
-  std::vector<platform::Rect> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(&monitors));
-  const platform::Rect desk = VirtualDesk(monitors);
+  MonitorEnumeration enumeration{{}, monitorErrors_};
+  EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(&enumeration));
+  const platform::Rect desk = VirtualDesk(enumeration.monitors);
   display_ = DisplaySize(desk);
   origin_ = {desk.left, desk.top};
   SetWindowPos(Window(), nullptr, desk.left, desk.top, display_.width, display_.height,
@@ -201,10 +209,20 @@ void SaverWindow::OnSetup() {
 }
 
 void SaverWindow::ReportNoFolder() {
-  RestoreCursor();
-  ShowCursor(TRUE);
-  platform::ShowNoFolderMessage(res::kNoFolderTitle);
-  settings::ShowSettingsDialog(owner_, false);
+  class Actions : public NoFolderHost {
+   public:
+    explicit Actions(SaverWindow& saver) : saver_(saver) {}
+    void HideWindow() override { saver_.HideWindow(); }
+    void RestoreCursor() override { saver_.RestoreCursor(); }
+    void ShowCursorOnce() override { ShowCursor(TRUE); }
+    void ShowNoFolderMessage() override { platform::ShowNoFolderMessage(res::kNoFolderTitle); }
+    void ShowSettingsDialogModeless() override { settings::ShowSettingsDialog(saver_.owner_, false); }
+
+   private:
+    SaverWindow& saver_;
+  };
+  Actions actions(*this);
+  saver::ReportNoFolder(actions);
 }
 
 void SaverWindow::PumpPending() { platform::PumpPendingMessages(); }

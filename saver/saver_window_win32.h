@@ -17,6 +17,7 @@
 #include "saver/cursor.h"
 #include "saver/end_saver.h"
 #include "saver/input_watch.h"
+#include "saver/monitors.h"
 #include "settings/settings.h"
 #include "show/slide_show.h"
 
@@ -126,6 +127,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   InputWatch watch_;
   SaverEnder ender_;
   BackBuffer buffer_;
+  MonitorErrors monitorErrors_;
   std::unique_ptr<music::MciChannelWin32> channel_;
   std::optional<music::BackgroundMusic> music_;
   settings::SaverSettings record_;

@@ -6,6 +6,7 @@
 
 #include "saver/cursor.h"
 #include "saver/monitors.h"
+#include "saver/report_no_folder.h"
 #include "saver/saver_start.h"
 #include "tests/unit/fake_profile.h"
 
@@ -113,4 +114,34 @@ TEST(SaverStart, TakesTheDialogsRecordWhenThereIsOne) {
   EXPECT_EQ(got.record.CheckM, 0);  // junk in the file leaves it alone
   EXPECT_EQ(got.Folder, L" ");
   EXPECT_EQ(got.Speed, L" ");
+}
+
+TEST(SaverNoFolder, TheWindowIsHiddenBeforeTheNoticeAppears) {
+  struct Recorder : saver::NoFolderHost {
+    void HideWindow() override { calls.push_back("hide"); }
+    void RestoreCursor() override { calls.push_back("restore cursor"); }
+    void ShowCursorOnce() override { calls.push_back("show cursor"); }
+    void ShowNoFolderMessage() override { calls.push_back("message"); }
+    void ShowSettingsDialogModeless() override { calls.push_back("settings"); }
+    std::vector<std::string> calls;
+  } host;
+  saver::ReportNoFolder(host);
+  EXPECT_EQ(host.calls,
+            (std::vector<std::string>{"hide", "restore cursor", "show cursor", "message", "settings"}));
+}
+
+TEST(SaverMonitors, EachFailingMonitorIsReportedOncePerShowing) {
+  saver::MonitorErrors errors;
+  const uintptr_t left = 0x1001, right = 0x2002;
+  auto first = errors.Report(left, 1461);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(first->title, L"SCRNSAVE:Glimmerdeck");  // the application title, not "Glimmerdeck"
+  EXPECT_EQ(first->text, L"APIｴﾗｰｺｰﾄﾞ = 1461");
+  EXPECT_EQ(errors.Report(right, 5)->text, L"APIｴﾗｰｺｰﾄﾞ = 5");
+  // The set-up measures the desk again in the same showing: nothing more to show.
+  EXPECT_FALSE(errors.Report(left, 1461).has_value());
+  EXPECT_FALSE(errors.Report(right, 5).has_value());
+  errors.NewShowing();
+  EXPECT_TRUE(errors.Report(left, 1461).has_value());
+  EXPECT_FALSE(errors.Report(left, 1461).has_value());
 }
