@@ -92,7 +92,12 @@ SettingsDialog& TheDialog() {
 void ShowSettingsDialog(HWND owner, bool modal) { TheDialog().Open(owner, modal); }
 
 const SaverSettings* LoadedDialogState() {
-  return TheDialog().IsLoaded() ? &TheDialog().Controls() : nullptr;
+  return TheDialog().IsLoaded() ? &TheDialog().CurrentControls() : nullptr;
+}
+
+const SaverSettings& SettingsDialog::CurrentControls() {
+  TakeTextsAndBars();
+  return model_.Controls();
 }
 
 void SettingsDialog::Open(HWND owner, bool modal) {

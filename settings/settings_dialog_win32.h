@@ -11,7 +11,9 @@ namespace settings {
 
 // Shows the settings dialog, modal over owner or modeless.
 void ShowSettingsDialog(HWND owner, bool modal);
-// The dialog's current record while it is loaded, else nothing.
+// The dialog's controls as they stand now while it is loaded, else nothing: the saver takes
+// its check boxes and music name from there, the text boxes read afresh, not as the last
+// save or browse left them.
 const SaverSettings* LoadedDialogState();
 
 class SettingsDialog : public platform::BaseWindow<SettingsDialog> {
@@ -20,7 +22,8 @@ class SettingsDialog : public platform::BaseWindow<SettingsDialog> {
   // returns once the dialog has closed. An open dialog is only brought to the front.
   void Open(HWND owner, bool modal);
   bool IsLoaded() const { return Window() != nullptr; }
-  const SaverSettings& Controls() const { return model_.Controls(); }
+  // The record with the texts and bars read from their controls now.
+  const SaverSettings& CurrentControls();
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
