@@ -84,12 +84,15 @@ Trail SplitPath(std::wstring path) {
   return trail;
 }
 
+// Only a drive's root keeps its backslash ("C:\"); a share's root is "\\server\share".
 std::wstring JoinTrail(const Trail& trail, size_t nameCount) {
   std::wstring path = trail.root;
   for (size_t i = 0; i < nameCount && i < trail.names.size(); ++i) {
     if (!path.empty() && path.back() != L'\\') path += L'\\';
     path += trail.names[i];
   }
+  const bool shareRoot = path == trail.root && path.size() > 2 && path.compare(0, 2, L"\\\\") == 0;
+  if (shareRoot && path.back() == L'\\') path.pop_back();
   return path;
 }
 

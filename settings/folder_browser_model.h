@@ -48,7 +48,8 @@ class FolderBrowserModel {
   // Opens the row (a double-click or Enter): it becomes the open directory.
   void OpenRow(size_t row);
 
-  // The open directory: a drive's root keeps its backslash ("C:\\"), others have none.
+  // The open directory: a drive's root keeps its backslash ("C:\\"), others have none,
+  // a network share's root included ("\\\\server\\share").
   const std::wstring& Path() const { return path_; }
   wchar_t Drive() const;
   const std::vector<DirectoryRow>& Rows() const { return rows_; }

@@ -180,9 +180,19 @@ TEST(SettingsFolderBrowserStart, NetworkPathHasItsShareAsRoot) {
   EXPECT_EQ(b.model.Files(), (Names{L"p.jpg"}));
   EXPECT_EQ(b.model.Drive(), 0);
 
+  // Only a drive's root keeps its backslash: the share's root is chosen without one.
   b.model.OpenRow(0);
-  EXPECT_EQ(b.model.Path(), L"\\\\server\\share\\");
+  EXPECT_EQ(b.model.Path(), L"\\\\server\\share");
   EXPECT_EQ(Describe(b.model.Rows()), (Names{L"0+\\\\server\\share\\", L"1-dir"}));
+  EXPECT_EQ(b.tree.listed.back(), L"\\\\server\\share\\");
+  for (const wchar_t* given : {L"\\\\server\\share", L"\\\\server\\share\\", L"//server/share/"}) {
+    SCOPED_TRACE(given);
+    b.model.Start(given);
+    EXPECT_EQ(b.model.Path(), L"\\\\server\\share");
+    EXPECT_EQ(Describe(b.model.Rows()), (Names{L"0+\\\\server\\share\\", L"1-dir"}));
+  }
+  b.model.OpenRow(1);
+  EXPECT_EQ(b.model.Path(), L"\\\\server\\share\\dir");
 }
 
 TEST(SettingsFolderBrowserStart, OddPathsNeverCrash) {
