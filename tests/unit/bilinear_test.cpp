@@ -161,6 +161,51 @@ TEST(PicturesBilinearGetBiliner, WeighsRowsFirstAndRoundsHalvesToEven) {
   }
 }
 
+// The reference's fit, centred place and channel arithmetic are its own, so it checks the
+// program's as well as the scaler; here all three meet the program's over many cases.
+TEST(PicturesBilinearReference, OwnFitPlaceAndGetBilinerAgreeWithTheProgram) {
+  std::mt19937 random(7);
+  auto below = [&](uint32_t n) { return int32_t(random() % n); };
+  for (int n = 0; n < 100000; ++n) {
+    const uint32_t pictureRange = n % 3 == 0 ? 40 : n % 3 == 1 ? 4000 : 30000;
+    const Size picture{1 + below(pictureRange), 1 + below(pictureRange)};
+    const Size area{below(n % 2 ? 2000 : 50), below(n % 2 ? 2000 : 50)};
+    const auto fit = pictures::FitBilinerPicture(picture, area);
+    const auto want = bilinear_reference::FitToArea(picture.width, picture.height, area.width, area.height);
+    ASSERT_EQ(fit.has_value(), want.has_value()) << picture.width << "x" << picture.height;
+    if (!fit) continue;
+    ASSERT_EQ(fit->size, want->size) << picture.width << "x" << picture.height << " in " << area.width << "x"
+                                     << area.height;
+    ASSERT_EQ(fit->scaleTenThousandths, want->scaleTenThousandths)
+        << picture.width << "x" << picture.height << " in " << area.width << "x" << area.height;
+    ASSERT_EQ(pictures::CentredPaintPosition(area, fit->size), bilinear_reference::CentredPosition(area, fit->size));
+  }
+  for (int n = 0; n < 100000; ++n) {
+    const int32_t p[4] = {below(256), below(256), below(256), below(256)};
+    // Fractions as the sampling makes them, with exact halves and quarters among them.
+    const double fx = n % 4 == 0 ? below(4) / 4.0 : std::fmod(below(100000) * (1 / (1 + below(40000) / 10000.0)), 1);
+    const double fy = n % 5 == 0 ? below(2) / 2.0 : std::fmod(below(100000) * (1 / (1 + below(40000) / 10000.0)), 1);
+    int32_t got = p[0], want = p[0];
+    ASSERT_EQ(pictures::GetBiliner(p[0], p[1], p[2], p[3], fx, fy, got), 0);
+    ASSERT_EQ(bilinear_reference::GetBiliner(p[0], p[1], p[2], p[3], fx, fy, want), 0);
+    ASSERT_EQ(got, want) << p[0] << " " << p[1] << " " << p[2] << " " << p[3] << " " << fx << " " << fy;
+  }
+}
+
+TEST(PicturesBilinearReference, FourDecimalsAndNearestFromTheirDigits) {
+  EXPECT_EQ(bilinear_reference::FourDecimals(1080.0 / 768), 14062);   // 1.40625: a tie, down to even
+  EXPECT_EQ(bilinear_reference::FourDecimals(1875.0 / 20000), 938);   // 0.09375: a tie, up to even
+  EXPECT_EQ(bilinear_reference::FourDecimals(799.0 / 20000), 399);    // 0.0399499999...
+  EXPECT_EQ(bilinear_reference::FourDecimals(0.00005), 1);            // the double lies just above
+  EXPECT_EQ(bilinear_reference::FourDecimals(-1.40625), -14062);
+  EXPECT_EQ(bilinear_reference::Nearest(399.5), 400);
+  EXPECT_EQ(bilinear_reference::Nearest(-2.5), -2);
+  EXPECT_EQ(bilinear_reference::Nearest(767.25), 767);
+  EXPECT_EQ(bilinear_reference::CentredPosition({799, 599}, {799, 400}), (Point{0, 100}));
+  EXPECT_EQ(bilinear_reference::CentredPosition({800, 600}, {599, 1}), (Point{100, 300}));
+  EXPECT_EQ(bilinear_reference::CentredPosition({10, 10}, {13, 15}), (Point{-2, -2}));  // -1.5, -2.5
+}
+
 // A 3 x 3 picture doubled: blue varies along the columns, green down the rows.
 TEST(PicturesBilinearDraw, MirroredGridAndInteriorTestWorkedByHand) {
   TestPicture picture(3, 3);
