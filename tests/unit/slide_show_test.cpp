@@ -42,11 +42,22 @@ struct FakeShowHost : show::ShowHost {
     picture.pixels.assign(static_cast<size_t>(picture.width) * picture.height, 0);
     return true;
   }
-  void ClearWindow() override { events.push_back(L"clear"); }
+  void ClearWindow() override {
+    events.push_back(L"clear");
+    offScreen.push_back(L"clear");
+  }
   void PaintPicture(const LoadedPicture&, const Placement& p) override {
     drawTicks.push_back(now);
     events.push_back(L"paint " + std::to_wstring(p.position.x) + L"," + std::to_wstring(p.position.y) + L" " +
                      std::to_wstring(p.size.width) + L"x" + std::to_wstring(p.size.height));
+    offScreen.push_back(events.back());
+  }
+  // What each copy to the screen carried, the drawings joined by "+".
+  void ShowDrawing() override {
+    std::wstring copy;
+    for (const auto& drawing : offScreen) copy += (copy.empty() ? L"" : L"+") + drawing;
+    screenCopies.push_back(copy);
+    offScreen.clear();
   }
   void DrawBilinerPicture(const std::wstring& path, const LoadedPicture& picture) override {
     drawTicks.push_back(now);
@@ -73,6 +84,8 @@ struct FakeShowHost : show::ShowHost {
   uint32_t timer1 = 0;
   std::map<std::wstring, platform::Size> sizes;
   std::vector<std::wstring> events;
+  std::vector<std::wstring> offScreen;
+  std::vector<std::wstring> screenCopies;
   std::vector<uint32_t> drawTicks;
   std::vector<int32_t> idleTicksSet;
   settings::SaverSettings settings;
@@ -207,4 +220,29 @@ TEST(ShowLoop, IdleTicksAreSetTwiceACycle) {
   ShowRig rig({L"C:\\a.jpg"});
   rig.Cycles(1);
   EXPECT_EQ(rig.host.idleTicksSet, (std::vector<int32_t>{100, 100}));
+}
+
+// The clear and the paint reach the screen together, so no black window shows between two
+// pictures; a clear with nothing to paint still reaches it.
+TEST(ShowLoop, ClearAndPaintReachTheScreenInOneCopy) {
+  struct Case {
+    int16_t refresh;
+    platform::Size picture, area;
+    std::vector<std::wstring> copies;
+  };
+  const Case cases[] = {
+      {0, {400, 300}, {1024, 768}, {L"clear+paint 312,234 400x300", L"clear+paint 312,234 400x300"}},
+      {1, {400, 300}, {1024, 768}, {L"paint 312,234 400x300", L"paint 312,234 400x300"}},
+      {0, {1, 3000}, {1023, 767}, {L"clear", L"clear"}},  // fitted to 0 x 767: nothing painted
+      {1, {1, 3000}, {1023, 767}, {L"", L""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.refresh << " " << c.picture.width << "x" << c.picture.height);
+    ShowRig rig({L"C:\\a.jpg"});
+    rig.display = c.area;
+    rig.host.settings.Refresh = c.refresh;
+    rig.host.sizes[L"C:\\a.jpg"] = c.picture;
+    rig.Cycles(2);
+    EXPECT_EQ(rig.host.screenCopies, c.copies);
+  }
 }
