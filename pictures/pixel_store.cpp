@@ -1,5 +1,6 @@
 #include "pictures/pixel_store.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace pictures {
@@ -14,6 +15,8 @@ struct Kept {
   size_t bytes = 0;       // the size its users may use
 };
 
+std::atomic<size_t> blocksMade{0};
+
 Kept& TheKept() {
   static Kept kept;
   return kept;
@@ -22,6 +25,7 @@ Kept& TheKept() {
 void* NewBlock(size_t bytes) {
   if (bytes > static_cast<size_t>(-1) - kHeader) throw std::bad_alloc();
   void* block = ::operator new(bytes + kHeader);
+  ++blocksMade;
   *static_cast<size_t*>(block) = bytes;
   return block;
 }
@@ -74,5 +78,7 @@ size_t PixelStore::KeptBytes() {
   std::lock_guard<std::mutex> lock(kept.mutex);
   return kept.bytes;
 }
+
+size_t PixelStore::BlocksMade() { return blocksMade; }
 
 }  // namespace pictures

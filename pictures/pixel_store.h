@@ -21,6 +21,8 @@ class PixelStore {
   static void Give(void* block) noexcept;
   // The size of the block kept now, 0 when none.
   static size_t KeptBytes();
+  // How many blocks were asked of the system so far: the blocks not served by the kept one.
+  static size_t BlocksMade();
 };
 
 // Leaves new elements uninitialised (the decoder writes every pixel) and takes its blocks
