@@ -117,7 +117,7 @@ struct EndingHost : saver::EndSaverHost {
   [[noreturn]] void EndProgram() override { throw ProgramEnded{}; }
 };
 
-// The worker is made last so that it is gone before the host its job uses.
+// The worker is made after the host, so that it is gone before the host its job uses.
 struct HandOffRig {
   HandOffRig() {
     host.settings.CheckM = 1;
