@@ -42,22 +42,11 @@ struct FakeShowHost : show::ShowHost {
     picture.pixels.assign(static_cast<size_t>(picture.width) * picture.height, 0);
     return true;
   }
-  void ClearWindow() override {
-    events.push_back(L"clear");
-    offScreen.push_back(L"clear");
-  }
+  void ClearWindow() override { events.push_back(L"clear"); }
   void PaintPicture(const LoadedPicture&, const Placement& p) override {
     drawTicks.push_back(now);
     events.push_back(L"paint " + std::to_wstring(p.position.x) + L"," + std::to_wstring(p.position.y) + L" " +
                      std::to_wstring(p.size.width) + L"x" + std::to_wstring(p.size.height));
-    offScreen.push_back(events.back());
-  }
-  // What each copy to the screen carried, the drawings joined by "+".
-  void ShowDrawing() override {
-    std::wstring copy;
-    for (const auto& drawing : offScreen) copy += (copy.empty() ? L"" : L"+") + drawing;
-    screenCopies.push_back(copy);
-    offScreen.clear();
   }
   void DrawBilinerPicture(const std::wstring& path, const LoadedPicture& picture) override {
     drawTicks.push_back(now);
@@ -70,6 +59,14 @@ struct FakeShowHost : show::ShowHost {
   void ShowOnTop() override { events.push_back(L"show"); }
   void ReportNoFolder() override { events.push_back(L"no folder"); }
   const settings::SaverSettings& Settings() override { return settings; }
+  // What each copy to the screen carried: the drawings since the last copy, joined by "+".
+  void ShowDrawing() override {
+    std::wstring copy;
+    for (size_t i = shownUpTo; i < events.size(); ++i)
+      if (events[i].rfind(L"load", 0) != 0) copy += (copy.empty() ? L"" : L"+") + events[i];
+    screenCopies.push_back(copy);
+    shownUpTo = events.size();
+  }
 
   std::vector<std::wstring> Paints() const {
     std::vector<std::wstring> paints;
@@ -84,11 +81,11 @@ struct FakeShowHost : show::ShowHost {
   uint32_t timer1 = 0;
   std::map<std::wstring, platform::Size> sizes;
   std::vector<std::wstring> events;
-  std::vector<std::wstring> offScreen;
-  std::vector<std::wstring> screenCopies;
   std::vector<uint32_t> drawTicks;
   std::vector<int32_t> idleTicksSet;
   settings::SaverSettings settings;
+  std::vector<std::wstring> screenCopies;
+  size_t shownUpTo = 0;
 };
 
 struct ShowRig {
