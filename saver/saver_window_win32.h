@@ -128,12 +128,12 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   InputWatch watch_;
   SaverEnder ender_;
   BackBuffer buffer_;
+  std::unique_ptr<music::MciChannelWin32> channel_;
+  std::optional<music::BackgroundMusic> music_;
   // What was drawn into the buffer since it was last copied to the screen.
   std::optional<RECT> drawn_;
   // Decodes pictures and scales half of each smoothed picture; made with the show.
   std::optional<platform::ThreadWorker> worker_;
-  std::unique_ptr<music::MciChannelWin32> channel_;
-  std::optional<music::BackgroundMusic> music_;
   settings::SaverSettings record_;
   std::wstring folder_, speed_, mouseM_;
   platform::Size display_;
