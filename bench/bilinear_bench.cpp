@@ -1,5 +1,6 @@
 // The bilinear scaler against its plain reference form and against a memcpy of the
-// source picture, all timed in the same run and reported as ratios.
+// source picture, all timed in the same run and reported as ratios; on one thread and with
+// its rows shared with a second ("x2"), as the saver draws.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 
 #include "pictures/bilinear.h"
 #include "tests/unit/bilinear_reference.h"
+#include "tests/unit/std_thread_worker.h"
 
 namespace {
 
@@ -83,12 +85,16 @@ Prepared& PreparedFor(const Case& c) {
   return p;
 }
 
-void Scale(benchmark::State& state, const Case& c, pictures::BilinerKernel kernel) {
+// With two threads the rows are shared with a worker kept alive between calls, as the
+// saver keeps its own.
+void Scale(benchmark::State& state, const Case& c, pictures::BilinerKernel kernel, int threads) {
   Prepared& p = PreparedFor(c);
   NoPump pump;
+  static test_support::StdThreadWorker worker;
+  platform::Worker* helper = threads == 2 ? &worker : nullptr;
   const auto start = Clock::now();
   for (auto _ : state) {
-    auto drawn = pictures::DrawBilinerPicture(p.source, c.area, pump, kernel);
+    auto drawn = pictures::DrawBilinerPicture(p.source, c.area, pump, kernel, helper);
     benchmark::DoNotOptimize(drawn);
   }
   const double fastSeconds =
@@ -105,13 +111,14 @@ void Scale(benchmark::State& state, const Case& c, pictures::BilinerKernel kerne
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   for (const Case& c : kCases) {
-    benchmark::RegisterBenchmark((std::string("Sse2/") + c.name).c_str(), Scale, c,
-                                 pictures::BilinerKernel::Sse2)
-        ->Unit(benchmark::kMillisecond);
-    if (pictures::Avx2Available())
-      benchmark::RegisterBenchmark((std::string("Avx2/") + c.name).c_str(), Scale, c,
-                                   pictures::BilinerKernel::Avx2)
+    for (int threads : {1, 2}) {
+      const std::string suffix = (threads == 2 ? "x2/" : "/") + std::string(c.name);
+      benchmark::RegisterBenchmark(("Sse2" + suffix).c_str(), Scale, c, pictures::BilinerKernel::Sse2, threads)
           ->Unit(benchmark::kMillisecond);
+      if (pictures::Avx2Available())
+        benchmark::RegisterBenchmark(("Avx2" + suffix).c_str(), Scale, c, pictures::BilinerKernel::Avx2, threads)
+            ->Unit(benchmark::kMillisecond);
+    }
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

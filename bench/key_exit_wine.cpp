@@ -1,10 +1,16 @@
 // Time from a key press to the end of the saver process, under Wine.
 // Usage: key_exit_wine <path of o_glmk.scr> [runs]   (default 5 runs)
 //        key_exit_wine <path of o_glmk.scr> --start-only
+//        key_exit_wine <path of o_glmk.scr> --while-loading
+//        key_exit_wine <path of o_glmk.scr> --start-photo-show
 // Each run writes a settings file whose pause is long (so the saver sits in its wait),
 // starts the saver, waits for its window and first picture, lets it settle, presses a
 // key with SendInput and times until the process handle is signalled. --start-only
 // stops after the first picture and leaves the saver running, for the idle-CPU figure.
+// --while-loading presses four times while the saver is idle and six times each while it
+// decodes an 8000 x 6000 JPEG and a JPEG whose header claims 16384 x 16384, and compares
+// the worst presses (goal: loading at most 100 ms above idle). --start-photo-show leaves
+// the saver running a show of 4000 x 3000 JPEGs, smoothed, for the memory figure.
 #include <windows.h>
 
 #include <algorithm>
@@ -12,8 +18,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/e2e/jpeg_files.h"
 
 namespace {
 
@@ -69,15 +79,20 @@ std::wstring SettingsPath() {
   return std::wstring(folder) + L"\\O_GLMK.INI";
 }
 
+void WriteSettings(const std::string& folder, const std::string& speed, const std::string& order,
+                   const std::string& biliner) {
+  WriteBytes(SettingsPath(), "[Orvella_Glimmerdeck]\r\nFolder=" + folder + "\r\nSpeed=" + speed +
+                                 "\r\nMouseM=15\r\nCheckM=1\r\nCyuuou=1\r\nOderFileName=" + order +
+                                 "\r\nBgmPlay=0\r\nBgmPlayName=\r\nKakudai=1\r\nRefresh=0\r\nBiliner=" + biliner +
+                                 "\r\nSubFolder=0\r\nShaffle=0\r\nMulti=0\r\n");
+}
+
 // One picture, centred and enlarged, and a 20 s pause: no drawing while we measure.
 void PrepareShow() {
   CreateDirectoryW(L"C:\\glimmer_bench", nullptr);
   CreateDirectoryW(kPictureFolder, nullptr);
   WriteBytes(std::wstring(kPictureFolder) + L"\\show.bmp", SolidBmp(64, 48, kPictureColour));
-  WriteBytes(SettingsPath(), std::string("[Orvella_Glimmerdeck]\r\nFolder=") + kPictureFolderAnsi +
-                                 "\r\nSpeed=20000\r\nMouseM=15\r\nCheckM=1\r\nCyuuou=1\r\nOderFileName=0\r\n"
-                                 "BgmPlay=0\r\nBgmPlayName=\r\nKakudai=1\r\nRefresh=0\r\nBiliner=0\r\n"
-                                 "SubFolder=0\r\nShaffle=0\r\nMulti=0\r\n");
+  WriteSettings(kPictureFolderAnsi, "20000", "0", "0");
 }
 
 class SaverProcess {
@@ -201,10 +216,11 @@ double MillisecondsBetween(LARGE_INTEGER from, LARGE_INTEGER to) {
 }
 
 // Milliseconds from the key press to the end of the process; negative when it did not end.
-double TimeKeyToExit(const std::wstring& scrPath) {
+// beforePress runs once the first picture shows and returns when the key is to be pressed.
+double TimeKeyToExit(const std::wstring& scrPath, const std::function<void()>& beforePress) {
   SaverProcess saver(scrPath);
   if (!StartShowing(saver)) return -1;
-  Sleep(kSettleMs);
+  beforePress();
   // A saver that ended by itself would make the figure meaningless.
   if (WaitForSingleObject(saver.Handle(), 0) != WAIT_TIMEOUT) {
     std::fprintf(stderr, "key_exit_wine: the saver ended before the key was pressed\n");
@@ -220,6 +236,10 @@ double TimeKeyToExit(const std::wstring& scrPath) {
     return -1;
   }
   return MillisecondsBetween(pressed, ended);
+}
+
+double TimeKeyToExit(const std::wstring& scrPath) {
+  return TimeKeyToExit(scrPath, [] { Sleep(kSettleMs); });
 }
 
 double Median(std::vector<double> values) {
@@ -252,15 +272,152 @@ int MeasureRuns(const std::wstring& scrPath, int runs) {
   return 0;
 }
 
+// --- while loading ------------------------------------------------------------------
+
+constexpr int kIdlePresses = 4;
+constexpr int kLoadingPresses = 6;
+constexpr double kLoadingGoalMs = 100.0;
+constexpr wchar_t kBench[] = L"C:\\glimmer_bench";
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A folder whose first picture (in file-name order) is the small solid one and whose
+// second is the JPEG to be loaded while the key is pressed.
+bool PrepareLoadingFolder(const std::wstring& folder, const std::function<bool(const std::wstring&)>& makeJpeg) {
+  CreateDirectoryW(kBench, nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  WriteBytes(folder + L"\\a.bmp", SolidBmp(64, 48, kPictureColour));
+  const std::wstring jpeg = folder + L"\\b.jpg";
+  return Exists(jpeg) || makeJpeg(jpeg);
+}
+
+bool MakeForgedJpeg(const std::wstring& path) {
+  const std::wstring small = std::wstring(kBench) + L"\\small_640x480.jpg";
+  if (!e2e::WriteJpeg(small, 640, 480, e2e::PhotoLikeRows(640, 480))) return false;
+  const std::string forged = e2e::WithFrameSize(ReadBytes(small), 16384, 16384);
+  if (forged.empty()) return false;
+  WriteBytes(path, forged);
+  return true;
+}
+
+struct Presses {
+  std::vector<double> times;
+  int afterTheLoad = 0;  // presses that came when the second picture already showed
+};
+
+// The first picture shows at once; the second is loaded from 100 ms after it, so the key
+// comes `intoTheLoadMs` into that load.
+bool PressWhileLoading(const std::wstring& scrPath, int presses, DWORD intoTheLoadMs, Presses& result) {
+  for (int run = 1; run <= presses; ++run) {
+    bool stillLoading = true;
+    const double ms = TimeKeyToExit(scrPath, [&] {
+      Sleep(100 + intoTheLoadMs);
+      stillLoading = Near(ScreenCentrePixel(), kPictureColour);
+    });
+    if (ms < 0) return false;
+    std::printf("    press %d: %.1f ms%s\n", run, ms, stillLoading ? "" : " (the load had ended)");
+    std::fflush(stdout);
+    result.times.push_back(ms);
+    result.afterTheLoad += stillLoading ? 0 : 1;
+  }
+  return true;
+}
+
+double Worst(const std::vector<double>& times) { return *std::max_element(times.begin(), times.end()); }
+
+int MeasureWhileLoading(const std::wstring& scrPath) {
+  struct Scenario {
+    const char* name;
+    const wchar_t* folder;
+    const char* folderAnsi;
+    std::function<bool(const std::wstring&)> makeJpeg;
+    DWORD intoTheLoadMs;
+  };
+  const Scenario scenarios[] = {
+      {"an 8000x6000 JPEG", L"C:\\glimmer_bench\\loading_8000x6000", "C:\\glimmer_bench\\loading_8000x6000",
+       [](const std::wstring& path) { return e2e::WriteJpeg(path, 8000, 6000, e2e::PhotoLikeRows(8000, 6000)); },
+       150},
+      {"a JPEG claiming 16384x16384", L"C:\\glimmer_bench\\loading_forged", "C:\\glimmer_bench\\loading_forged",
+       MakeForgedJpeg, 500},
+  };
+  for (const Scenario& scenario : scenarios) {
+    if (!PrepareLoadingFolder(scenario.folder, scenario.makeJpeg)) {
+      std::fprintf(stderr, "key_exit_wine: cannot write the pictures for %s\n", scenario.name);
+      return 1;
+    }
+  }
+  std::printf("  idle, %d presses:\n", kIdlePresses);
+  Presses idle;
+  PrepareShow();
+  for (int run = 1; run <= kIdlePresses; ++run) {
+    const double ms = TimeKeyToExit(scrPath);
+    if (ms < 0) return 1;
+    std::printf("    press %d: %.1f ms\n", run, ms);
+    idle.times.push_back(ms);
+  }
+  const double idleWorst = Worst(idle.times);
+  std::vector<std::string> summary;
+  for (const Scenario& scenario : scenarios) {
+    std::printf("  while loading %s, %d presses:\n", scenario.name, kLoadingPresses);
+    WriteSettings(scenario.folderAnsi, "100", "1", "0");
+    Presses loading;
+    if (!PressWhileLoading(scrPath, kLoadingPresses, scenario.intoTheLoadMs, loading)) return 1;
+    const double above = Worst(loading.times) - idleWorst;
+    char line[300];
+    std::snprintf(line, sizeof line,
+                  "while loading %s: worst %.1f ms, %.1f ms above the idle worst %.1f ms; ratio to the %.0f ms "
+                  "goal %.2f%s",
+                  scenario.name, Worst(loading.times), above, idleWorst, kLoadingGoalMs, above / kLoadingGoalMs,
+                  loading.afterTheLoad ? " (some presses came after the load)" : "");
+    summary.push_back(line);
+  }
+  for (const std::string& line : summary) std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+// --- a show of photographs, for the memory figure -----------------------------------
+
+int StartPhotoShow(const std::wstring& scrPath) {
+  const std::wstring folder = L"C:\\glimmer_bench\\photos";
+  CreateDirectoryW(kBench, nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  // Six different pictures, each a little different in size so that the blocks differ too.
+  for (UINT i = 0; i < 6; ++i) {
+    const std::wstring path = folder + L"\\photo" + std::to_wstring(i) + L".jpg";
+    const UINT width = 4000 - 8 * i, height = 3000 - 6 * i;
+    if (!Exists(path) && !e2e::WriteJpeg(path, width, height, e2e::PhotoLikeRows(width, height))) {
+      std::fprintf(stderr, "key_exit_wine: cannot write %ls\n", path.c_str());
+      return 1;
+    }
+  }
+  WriteSettings("C:\\glimmer_bench\\photos", "1000", "1", "1");
+  SaverProcess saver(scrPath);
+  if (!saver.Started() || !WaitForWindow(saver.Id())) {
+    std::fprintf(stderr, "key_exit_wine: the photo show did not start\n");
+    return 1;
+  }
+  saver.Detach();
+  std::printf("photo show running, saver process %lu\n", saver.Id());
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: key_exit_wine <o_glmk.scr> [runs | --start-only]\n");
+    std::fprintf(stderr,
+                 "usage: key_exit_wine <o_glmk.scr> [runs | --start-only | --while-loading | --start-photo-show]\n");
     return 2;
   }
   const std::wstring scrPath = argv[1];
   const std::wstring option = argc > 2 ? argv[2] : L"";
+  if (option == L"--while-loading") return MeasureWhileLoading(scrPath);
+  if (option == L"--start-photo-show") return StartPhotoShow(scrPath);
   PrepareShow();
   if (option == L"--start-only") return StartOnly(scrPath);
   const int runs = option.empty() ? 5 : _wtoi(option.c_str());

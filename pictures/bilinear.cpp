@@ -2,7 +2,9 @@
 
 #include <emmintrin.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -126,7 +128,8 @@ Kernels ChooseKernels(BilinerKernel kernel) {
 }
 
 // The first step's results for the last two source rows, so that output rows that share
-// a source row (every row when enlarging) compute it once.
+// a source row (every row when enlarging) compute it once, whether the rows are taken
+// downwards or upwards.
 class RowCache {
  public:
   explicit RowCache(int32_t count) : slots_{{-1, ChannelRow(count)}, {-1, ChannelRow(count)}} {}
@@ -136,7 +139,9 @@ class RowCache {
   // held; the lower one, when new, is made in the same pass.
   void BlendRows(int32_t upper, const uint8_t* upperPixels, size_t stride, RowSpan span,
                  RowBlend blend, const Kernels& kernels) {
-    if (slots_[0].row != upper && slots_[1].row == upper) std::swap(slots_[0], slots_[1]);
+    // A held upper row goes to slot 0 and a held lower row to slot 1.
+    if (slots_[0].row == upper + 1 || (slots_[1].row == upper && slots_[0].row != upper))
+      std::swap(slots_[0], slots_[1]);
     if (slots_[0].row != upper) {
       span.row = upperPixels;
       span.out = Channels(slots_[0].values);
@@ -163,47 +168,131 @@ class RowCache {
   Slot slots_[2];
 };
 
-void ScaleRows(const SourcePicture& source, const BilinerFit& fit, double step,
-               BilinerKernel kernel, platform::MessagePump& pump, uint8_t* output) {
-  const int32_t outWidth = fit.size.width;
-  const SampleAxis columns = BuildAxis(outWidth, source.width, step);
-  const SampleAxis rows = BuildAxis(fit.size.height, source.height, step);
-  // The grid runs right to left: grid column c is source column width - c.
-  std::vector<ptrdiff_t> offsets(outWidth);
-  for (int32_t i = 0; i < outWidth; ++i)
-    offsets[i] = (ptrdiff_t{source.width} - columns.index[i]) * 4;
-  const Kernels kernels = ChooseKernels(kernel);
-  const int32_t blended = columns.interiorCount;
-  RowSpan span;
-  span.offsets = offsets.data();
-  span.fx = columns.fraction.data();
-  span.gx = columns.complement.data();
-  span.count = blended;
-  RowCache cache(blended);
+// The tables of one scaling, read by both threads; each thread has its own RowCache.
+class RowScaler {
+ public:
+  RowScaler(const SourcePicture& source, const BilinerFit& fit, double step, BilinerKernel kernel,
+            uint8_t* output)
+      : source_(source),
+        outWidth_(fit.size.width),
+        columns_(BuildAxis(fit.size.width, source.width, step)),
+        rows_(BuildAxis(fit.size.height, source.height, step)),
+        offsets_(fit.size.width),
+        kernels_(ChooseKernels(kernel)),
+        output_(output) {
+    // The grid runs right to left: grid column c is source column width - c.
+    for (int32_t i = 0; i < outWidth_; ++i)
+      offsets_[i] = (ptrdiff_t{source.width} - columns_.index[i]) * 4;
+  }
 
-  for (int32_t j = 0; j < fit.size.height; ++j) {
-    uint8_t* rightmost = output + (size_t(j) * outWidth + outWidth - 1) * 4;
+  RowCache MakeCache() const { return RowCache(columns_.interiorCount); }
+
+  // Output row j; `next` is the row this thread takes after it, so that a source row the
+  // two share is computed once.
+  void ScaleRow(int32_t j, int32_t next, RowCache& cache) const {
+    const int32_t blended = columns_.interiorCount;
+    uint8_t* rightmost = output_ + (size_t(j) * outWidth_ + outWidth_ - 1) * 4;
     // Grid row r is source row r - 1.
-    const int32_t upperRow = rows.index[j] - 1;
-    const uint8_t* upper = source.pixels + size_t(upperRow) * source.stride;
-    if (j >= rows.interiorCount) {
-      CopyNearest(upper, offsets, 0, rightmost);
-    } else {
-      const bool shared = cache.Holds(upperRow) ||
-                          (j + 1 < rows.interiorCount && rows.index[j + 1] <= rows.index[j] + 1);
-      if (shared) {
-        cache.BlendRows(upperRow, upper, source.stride, span,
-                        {nullptr, nullptr, rows.fraction[j], rows.complement[j], blended, rightmost},
-                        kernels);
-      } else {
-        kernels.blendRun({upper, upper + source.stride, offsets.data(), columns.fraction.data(),
-                          columns.complement.data(), rows.fraction[j], rows.complement[j],
-                          blended, rightmost});
-      }
-      CopyNearest(upper, offsets, blended, rightmost);
+    const int32_t upperRow = rows_.index[j] - 1;
+    const uint8_t* upper = source_.pixels + size_t(upperRow) * source_.stride;
+    if (j >= rows_.interiorCount) {
+      CopyNearest(upper, offsets_, 0, rightmost);
+      return;
     }
+    const bool nextShares = next >= 0 && next < rows_.interiorCount &&
+                            std::abs(rows_.index[next] - rows_.index[j]) <= 1;
+    if (nextShares || cache.Holds(upperRow) || cache.Holds(upperRow + 1)) {
+      RowSpan span;
+      span.offsets = offsets_.data();
+      span.fx = columns_.fraction.data();
+      span.gx = columns_.complement.data();
+      span.count = blended;
+      cache.BlendRows(upperRow, upper, source_.stride, span,
+                      {nullptr, nullptr, rows_.fraction[j], rows_.complement[j], blended, rightmost},
+                      kernels_);
+    } else {
+      kernels_.blendRun({upper, upper + source_.stride, offsets_.data(), columns_.fraction.data(),
+                         columns_.complement.data(), rows_.fraction[j], rows_.complement[j], blended,
+                         rightmost});
+    }
+    CopyNearest(upper, offsets_, blended, rightmost);
+  }
+
+ private:
+  const SourcePicture& source_;
+  int32_t outWidth_;
+  SampleAxis columns_;
+  SampleAxis rows_;
+  std::vector<ptrdiff_t> offsets_;
+  Kernels kernels_;
+  uint8_t* output_;
+};
+
+// The rows not yet taken, [top, bottom): the show's thread takes them from the top down,
+// the worker from the bottom up, each in order so that each reuses its own source rows,
+// and they meet wherever their speeds bring them.
+class RowClaims {
+ public:
+  explicit RowClaims(int32_t rows) : ends_(Pack(0, rows)) {}
+  // The next row from the top, or -1 when none is left.
+  int32_t FromTop() { return Take(true); }
+  // The next row from the bottom, or -1 when none is left.
+  int32_t FromBottom() { return Take(false); }
+  void TakeAll() { ends_.store(Pack(0, 0)); }
+
+ private:
+  static uint64_t Pack(uint32_t top, uint32_t bottom) { return uint64_t{bottom} << 32 | top; }
+
+  int32_t Take(bool fromTop) {
+    uint64_t ends = ends_.load();
+    for (;;) {
+      const auto top = static_cast<uint32_t>(ends);
+      const auto bottom = static_cast<uint32_t>(ends >> 32);
+      if (top >= bottom) return -1;
+      const uint64_t taken = fromTop ? Pack(top + 1, bottom) : Pack(top, bottom - 1);
+      if (ends_.compare_exchange_weak(ends, taken)) return static_cast<int32_t>(fromTop ? top : bottom - 1);
+    }
+  }
+
+  std::atomic<uint64_t> ends_;
+};
+
+void ScaleRowsAlone(const RowScaler& scaler, int32_t height, platform::MessagePump& pump) {
+  RowCache cache = scaler.MakeCache();
+  for (int32_t j = 0; j < height; ++j) {
+    scaler.ScaleRow(j, j + 1, cache);
     pump.PumpPending();
   }
+}
+
+// The worker scales rows from the bottom while this thread scales from the top, handling
+// messages after each of its rows and while it waits for the worker's last row.
+void ScaleRowsShared(const RowScaler& scaler, int32_t height, platform::MessagePump& pump,
+                     platform::Worker& helper) {
+  RowClaims claims(height);
+  helper.Begin([&scaler, &claims] {
+    RowCache cache = scaler.MakeCache();
+    for (int32_t j = claims.FromBottom(); j >= 0; j = claims.FromBottom()) scaler.ScaleRow(j, j - 1, cache);
+  });
+  // Should a message handler throw, the worker still reads this frame: it is stopped first.
+  struct StopOnUnwind {
+    RowClaims& claims;
+    platform::Worker& helper;
+    bool finished = false;
+    ~StopOnUnwind() {
+      if (finished) return;
+      claims.TakeAll();
+      while (!helper.WaitForJobOrMessage()) {
+      }
+    }
+  } stop{claims, helper};
+  RowCache cache = scaler.MakeCache();
+  for (int32_t j = claims.FromTop(); j >= 0; j = claims.FromTop()) {
+    scaler.ScaleRow(j, j + 1, cache);
+    pump.PumpPending();
+  }
+  platform::FinishWhilePumping(helper, pump);
+  stop.finished = true;
 }
 
 }  // namespace
@@ -336,7 +425,7 @@ void BlendRowsSse2(RowBlend blend) {
 
 std::optional<BilinerPicture> DrawBilinerPicture(const SourcePicture& source, Size area,
                                                  platform::MessagePump& pump,
-                                                 BilinerKernel kernel) {
+                                                 BilinerKernel kernel, platform::Worker* helper) {
   if (!source.loaded) return std::nullopt;
   const auto fit = FitBilinerPicture({source.width, source.height}, area);
   if (!fit) return std::nullopt;
@@ -359,7 +448,11 @@ std::optional<BilinerPicture> DrawBilinerPicture(const SourcePicture& source, Si
   const double scale = double(fit->scaleTenThousandths) / kTenThousand;
   const double step = 1 / scale;
   if (source.pixels) {
-    ScaleRows(source, *fit, step, kernel, pump, picture.pixels.data());
+    const RowScaler scaler(source, *fit, step, kernel, picture.pixels.data());
+    if (helper && fit->size.height > 1)
+      ScaleRowsShared(scaler, fit->size.height, pump, *helper);
+    else
+      ScaleRowsAlone(scaler, fit->size.height, pump);
   } else {
     // Unreadable pixels leave the source all zero: a black picture of the fitted size.
     std::memset(picture.pixels.data(), 0, picture.pixels.size());

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "pictures/uninitialised_allocator.h"
 #include "platform/geometry.h"
 #include "platform/ports.h"
 
@@ -23,27 +24,6 @@ struct SourcePicture {
   int32_t height = 0;
   const uint8_t* pixels = nullptr;  // null: the size is known but the pixels could not be read
   size_t stride = 0;
-};
-
-// Leaves new elements uninitialised: the scaler writes every output byte, so zeroing
-// megabytes first would only cost time.
-template <typename T>
-struct UninitialisedAllocator : std::allocator<T> {
-  template <typename U>
-  struct rebind {
-    using other = UninitialisedAllocator<U>;
-  };
-  UninitialisedAllocator() = default;
-  template <typename U>
-  UninitialisedAllocator(const UninitialisedAllocator<U>&) {}
-  template <typename U>
-  void construct(U* at) {
-    ::new (static_cast<void*>(at)) U;
-  }
-  template <typename U, typename... Args>
-  void construct(U* at, Args&&... args) {
-    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
-  }
 };
 
 using PixelBytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
@@ -88,10 +68,14 @@ bool Avx2Available();
 
 // Fits and scales source for the area A x B, pumping messages once per output row.
 // Nothing when the routine ends early (picture not loaded, overflow, too large to hold):
-// then the window is neither cleared nor painted and the show goes on.
+// then the window is neither cleared nor painted and the show goes on. With a helper, the
+// helper's thread scales rows from the bottom while this thread scales from the top and
+// pumps messages after each of its rows and while it waits for the helper; the bytes are
+// the same either way.
 std::optional<BilinerPicture> DrawBilinerPicture(const SourcePicture& source, platform::Size area,
                                                  platform::MessagePump& pump,
-                                                 BilinerKernel kernel = BilinerKernel::Automatic);
+                                                 BilinerKernel kernel = BilinerKernel::Automatic,
+                                                 platform::Worker* helper = nullptr);
 
 // The vector kernels, shared by the scaler's own files. Output column i counts from the
 // right edge: it samples the source pixel at byte offset offsets[i] of a row and that

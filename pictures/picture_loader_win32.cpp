@@ -3,7 +3,11 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <new>
+#include <vector>
+
+#include "pictures/pixel_transfer.h"
 
 namespace pictures {
 namespace {
@@ -18,21 +22,97 @@ struct ComPtr {
   T* operator->() const { return p; }
 };
 
-IWICImagingFactory* Factory() {
-  // One factory for the program's life, on the window's thread.
-  static IWICImagingFactory* factory = [] {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IWICImagingFactory* made = nullptr;
+// Each loading thread's own COM initialisation and decoder factory: the window's thread
+// and the worker share no COM object.
+class ThreadFactory {
+ public:
+  ThreadFactory() {
+    initialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                     reinterpret_cast<void**>(&made));
-    return made;
-  }();
-  return factory;
+                     reinterpret_cast<void**>(&factory_));
+  }
+  ~ThreadFactory() {
+    if (factory_) factory_->Release();
+    if (initialised_) CoUninitialize();
+  }
+  ThreadFactory(const ThreadFactory&) = delete;
+  ThreadFactory& operator=(const ThreadFactory&) = delete;
+  IWICImagingFactory* Get() const { return factory_; }
+
+ private:
+  IWICImagingFactory* factory_ = nullptr;
+  bool initialised_ = false;
+};
+
+IWICImagingFactory* Factory() {
+  thread_local ThreadFactory factory;
+  return factory.Get();
+}
+
+// The source rows are read a band at a time into a buffer that stays in the cache, and
+// widened from there: one pass over the picture's pixels.
+constexpr size_t kBandBytes = 256 * 1024;
+
+bool CopyWidened(IWICBitmapSource* frame, UINT width, UINT height, uint32_t* pixels) {
+  const UINT stride = (width * 3 + 3) & ~3u;
+  const UINT bandRows = static_cast<UINT>(std::max<size_t>(1, kBandBytes / stride));
+  std::vector<BYTE> band;
+  try {
+    band.resize(size_t{stride} * std::min(bandRows, height));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (UINT top = 0; top < height; top += bandRows) {
+    const UINT rows = std::min(bandRows, height - top);
+    const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+    if (FAILED(frame->CopyPixels(&rect, stride, stride * rows, band.data()))) return false;
+    for (UINT row = 0; row < rows; ++row)
+      ExpandBgrToBgrx(band.data() + size_t{stride} * row,
+                      reinterpret_cast<uint8_t*>(pixels + size_t{width} * (top + row)), width);
+  }
+  return true;
+}
+
+// Any other format goes through the system's converter straight into the pixels.
+bool CopyConverted(IWICImagingFactory* factory, IWICBitmapSource* frame, UINT width, UINT height,
+                   uint32_t* pixels) {
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(factory->CreateFormatConverter(&converter))) return false;
+  if (FAILED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom)))
+    return false;
+  const UINT stride = width * 4;
+  return SUCCEEDED(converter->CopyPixels(nullptr, stride, stride * height, reinterpret_cast<BYTE*>(pixels)));
+}
+
+// The frame's own pixel format into 32-bit pixels in one pass.
+bool CopyFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT width, UINT height,
+               uint32_t* pixels) {
+  WICPixelFormatGUID format{};
+  if (FAILED(frame->GetPixelFormat(&format))) return false;
+  if (format == GUID_WICPixelFormat24bppBGR) return CopyWidened(frame, width, height, pixels);
+  if (format == GUID_WICPixelFormat32bppBGR) {
+    const UINT stride = width * 4;
+    return SUCCEEDED(frame->CopyPixels(nullptr, stride, stride * height, reinterpret_cast<BYTE*>(pixels)));
+  }
+  return CopyConverted(factory, frame, width, height, pixels);
 }
 
 }  // namespace
 
+std::optional<uint64_t> SystemMemoryStatus::AvailablePhysicalBytes() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof(status);
+  if (!GlobalMemoryStatusEx(&status)) return std::nullopt;
+  return status.ullAvailPhys;
+}
+
 bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture) {
+  SystemMemoryStatus memory;
+  return LoadPictureFile(path, picture, memory);
+}
+
+bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory) {
   IWICImagingFactory* factory = Factory();
   if (!factory) return false;
   ComPtr<IWICBitmapDecoder> decoder;
@@ -43,24 +123,14 @@ bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture) {
   if (FAILED(decoder->GetFrame(0, &frame))) return false;
   UINT width = 0, height = 0;
   if (FAILED(frame->GetSize(&width, &height))) return false;
-  if (width == 0 || height == 0 || width > kLargestSide || height > kLargestSide ||
-      uint64_t{width} * height > kLargestPixelCount)
-    return false;
-  ComPtr<IWICFormatConverter> converter;
-  if (FAILED(factory->CreateFormatConverter(&converter))) return false;
-  if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                   WICBitmapPaletteTypeCustom)))
-    return false;
+  if (!DecodeAllowed(width, height, memory)) return false;
   LoadedPicture decoded;
   try {
     decoded.pixels.resize(size_t{width} * height);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  const UINT stride = width * 4;
-  if (FAILED(converter->CopyPixels(nullptr, stride, stride * height,
-                                   reinterpret_cast<BYTE*>(decoded.pixels.data()))))
-    return false;
+  if (!CopyFrame(factory, frame.p, width, height, decoded.pixels.data())) return false;
   decoded.width = static_cast<int32_t>(width);
   decoded.height = static_cast<int32_t>(height);
   picture = std::move(decoded);

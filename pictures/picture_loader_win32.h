@@ -3,15 +3,22 @@
 #include <string>
 
 #include "pictures/loaded_picture.h"
+#include "pictures/picture_limits.h"
+#include "platform/ports.h"
 
 namespace pictures {
 
 // Nothing a file holds can make this crash or allocate without bound: the size is checked
-// before any pixels are allocated. False leaves picture untouched.
+// against the limits and the memory free now before any pixels are allocated. False leaves
+// picture untouched. Safe on any thread: each thread that loads has its own decoder factory.
+bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory);
+// The same, asking the system for the memory free.
 bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture);
 
-// Larger pictures are refused: 65535 pixels along a side, 2^28 pixels in all (1 GiB).
-inline constexpr uint32_t kLargestSide = 65535;
-inline constexpr uint64_t kLargestPixelCount = uint64_t{1} << 28;
+// The physical memory free now, as GlobalMemoryStatusEx reports it.
+class SystemMemoryStatus : public platform::MemoryStatus {
+ public:
+  std::optional<uint64_t> AvailablePhysicalBytes() override;
+};
 
 }  // namespace pictures

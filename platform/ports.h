@@ -2,6 +2,8 @@
 // The small interfaces through which the portable logic reaches the world.
 // The shell implements them over Win32; unit tests implement them with fakes.
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -38,6 +40,31 @@ class Waiter {
  public:
   virtual ~Waiter() = default;
   virtual void WaitForMessageOrTimeout(uint32_t timeoutMs) = 0;
+};
+
+// A thread kept for the program's life that runs one job at a time, so that decoding and
+// smoothing do not hold up the window's messages. It touches no window.
+class Worker {
+ public:
+  virtual ~Worker() = default;
+  // Starts job on the worker's thread; the job before it has finished.
+  virtual void Begin(std::function<void()> job) = 0;
+  // Sleeps until the job has finished or a window message is waiting, whichever comes
+  // first; true once the job has finished (each finished job answers true once).
+  virtual bool WaitForJobOrMessage() = 0;
+};
+
+// Handles every message that arrives, as the show's waits do, until the worker's job has
+// finished.
+inline void FinishWhilePumping(Worker& worker, MessagePump& pump) {
+  while (!worker.WaitForJobOrMessage()) pump.PumpPending();
+}
+
+// The physical memory free at this moment; nothing when the system cannot say.
+class MemoryStatus {
+ public:
+  virtual ~MemoryStatus() = default;
+  virtual std::optional<uint64_t> AvailablePhysicalBytes() = 0;
 };
 
 // Uniform values in [0, 1), 32-bit float precision.

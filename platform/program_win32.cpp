@@ -1,10 +1,21 @@
 #include "platform/program_win32.h"
 
+#include <atomic>
+
 #include "res/texts.h"
 
 namespace platform {
 
-void EndProgram() { ExitProcess(0); }
+namespace {
+std::atomic<bool> workerStarted{false};
+}  // namespace
+
+void NoteWorkerStarted() { workerStarted = true; }
+
+void EndProgram() {
+  if (workerStarted) TerminateProcess(GetCurrentProcess(), 0);
+  ExitProcess(0);
+}
 
 // The launcher, the settings dialog and the folder browser hold controls (and say so
 // with WS_EX_CONTROLPARENT); the saver window takes every key itself.

@@ -7,6 +7,10 @@ namespace platform {
 
 // Ending the program ends the process at once: no closing events, nothing saved.
 [[noreturn]] void EndProgram();
+// From now on EndProgram terminates the process: ExitProcess would first stop the other
+// threads and then run the libraries' detach code, which can deadlock on a lock that a
+// stopped worker held.
+void NoteWorkerStarted();
 
 // Pumps every waiting message, letting the launcher and dialogs handle their keys.
 void PumpPendingMessages();

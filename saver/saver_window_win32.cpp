@@ -201,7 +201,8 @@ void SaverWindow::OnSetup() {
       music_.emplace(*channel_, *this, record_.BgmPlayName);
       music_->StartBgm();
     }
-    show::SlideShow slideShow(*this, random_, list1_, display_, speed_);
+    if (!worker_) worker_.emplace();
+    show::SlideShow slideShow(*this, random_, list1_, display_, speed_, &*worker_);
     slideShow.Run();
   } catch (...) {
   }
@@ -232,13 +233,15 @@ void SaverWindow::WaitForMessageOrTimeout(uint32_t timeoutMs) {
   MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE | MWMO_ALERTABLE);
 }
 
+// Runs on the worker.
 bool SaverWindow::LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) {
-  return pictures::LoadPictureFile(path, picture);
+  pictures::SystemMemoryStatus memory;
+  return pictures::LoadPictureFile(path, picture, memory);
 }
 
 void SaverWindow::ClearWindow() {
   buffer_.Clear();
-  ShowBuffer(nullptr);
+  drawn_ = RECT{0, 0, buffer_.Width(), buffer_.Height()};
 }
 
 void SaverWindow::PaintPicture(const pictures::LoadedPicture& picture, const show::Placement& placement) {
@@ -250,7 +253,16 @@ void SaverWindow::PaintPicture(const pictures::LoadedPicture& picture, const sho
                 DIB_RGB_COLORS, SRCCOPY);
   RECT area = {placement.position.x, placement.position.y, placement.position.x + placement.size.width,
                placement.position.y + placement.size.height};
-  ShowBuffer(&area);
+  if (drawn_)
+    UnionRect(&*drawn_, &*drawn_, &area);
+  else
+    drawn_ = area;
+}
+
+void SaverWindow::ShowDrawing() {
+  if (!drawn_) return;
+  ShowBuffer(&*drawn_);
+  drawn_.reset();
 }
 
 // The smoothed picture replaces the whole window, centred; a picture the scaler cannot
@@ -263,7 +275,8 @@ void SaverWindow::DrawBilinerPicture(const std::wstring&, const pictures::Loaded
   source.pixels = reinterpret_cast<const uint8_t*>(picture.pixels.data());
   source.stride = static_cast<size_t>(picture.width) * 4;
   PumpPort pump;
-  auto smoothed = pictures::DrawBilinerPicture(source, display_, pump);
+  auto smoothed = pictures::DrawBilinerPicture(source, display_, pump, pictures::BilinerKernel::Automatic,
+                                               worker_ ? &*worker_ : nullptr);
   if (!smoothed) return;
   buffer_.Clear();
   CopyInto(buffer_, *smoothed);

@@ -14,6 +14,7 @@
 #include "platform/ports.h"
 #include "platform/random_generator.h"
 #include "platform/win32_handles.h"
+#include "platform/worker_win32.h"
 #include "saver/cursor.h"
 #include "saver/end_saver.h"
 #include "saver/input_watch.h"
@@ -87,6 +88,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   bool LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) override;
   void ClearWindow() override;
   void PaintPicture(const pictures::LoadedPicture& picture, const show::Placement& placement) override;
+  void ShowDrawing() override;
   void DrawBilinerPicture(const std::wstring& path, const pictures::LoadedPicture& picture) override;
   // 0 stops the timer.
   void SetTimer1Interval(uint32_t ms) override;
@@ -130,6 +132,10 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   MonitorErrors monitorErrors_;
   std::unique_ptr<music::MciChannelWin32> channel_;
   std::optional<music::BackgroundMusic> music_;
+  // What was drawn into the buffer since it was last copied to the screen.
+  std::optional<RECT> drawn_;
+  // Decodes pictures and scales half of each smoothed picture; made with the show.
+  std::optional<platform::ThreadWorker> worker_;
   settings::SaverSettings record_;
   std::wstring folder_, speed_, mouseM_;
   platform::Size display_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace show {
 
@@ -49,6 +50,25 @@ void SlideShow::WaitInterval() {
   }
 }
 
+// The decode runs on the worker while this thread goes on handling input, so a key ends
+// the saver at once however long the file takes; the cycle goes on only once it is done.
+// The worker fills a picture of its own, which outlives this call should a message handler
+// never return to it.
+void SlideShow::LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) {
+  if (!loader_) {
+    host_.LoadPicture(path, picture);
+    return;
+  }
+  struct Load {
+    pictures::LoadedPicture picture;
+    bool loaded = false;
+  };
+  auto load = std::make_shared<Load>();
+  loader_->Begin([&host = host_, path, load] { load->loaded = host.LoadPicture(path, load->picture); });
+  while (!loader_->WaitForJobOrMessage()) host_.PumpPending();
+  if (load->loaded) picture = std::move(load->picture);
+}
+
 void SlideShow::Cycle() {
   pictures::LoadedPicture picture;
   Placement placement;
@@ -69,7 +89,7 @@ void SlideShow::Cycle() {
   host_.SetIdleTicks(100);
   waitMs_ = 100;
   WaitInterval();
-  if (!path.empty()) host_.LoadPicture(path, picture);
+  if (!path.empty()) LoadPicture(path, picture);
   host_.PumpPending();
   if (picture.width < 2 && picture.height < 2) return;
   host_.PumpPending();
@@ -90,6 +110,7 @@ void SlideShow::Cycle() {
   }
   if (host_.Settings().Refresh != 1) host_.ClearWindow();
   if (!placement.IsEmpty()) host_.PaintPicture(picture, placement);
+  host_.ShowDrawing();
 }
 
 }  // namespace show

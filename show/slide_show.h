@@ -19,10 +19,14 @@ class ShowHost {
   virtual void PumpPending() = 0;
   virtual uint32_t Ticks() = 0;
   virtual void WaitForMessageOrTimeout(uint32_t timeoutMs) = 0;
-  // Fills picture and returns true, or leaves it as it is and returns false.
+  // Fills picture and returns true, or leaves it as it is and returns false. Runs on the
+  // show's worker when it has one: it touches no window and no state of the show's thread.
   virtual bool LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) = 0;
+  // Clearing and painting draw off screen; ShowDrawing then copies what they drew to the
+  // screen at once, so no cleared window shows between two pictures.
   virtual void ClearWindow() = 0;
   virtual void PaintPicture(const pictures::LoadedPicture& picture, const Placement& placement) = 0;
+  virtual void ShowDrawing() = 0;
   virtual void DrawBilinerPicture(const std::wstring& path, const pictures::LoadedPicture& picture) = 0;
   virtual void SetTimer1Interval(uint32_t ms) = 0;
   virtual void SetIdleTicks(int32_t ticks) = 0;
@@ -37,9 +41,11 @@ class ShowHost {
 
 class SlideShow {
  public:
+  // With a worker, pictures are decoded there while this thread handles the window's
+  // messages; without one, on this thread.
   SlideShow(ShowHost& host, platform::Random& random, const std::vector<std::wstring>& list1,
-            platform::Size& display, const std::wstring& speed)
-      : host_(host), random_(random), list1_(list1), display_(display), speed_(speed) {}
+            platform::Size& display, const std::wstring& speed, platform::Worker* loader = nullptr)
+      : host_(host), random_(random), list1_(list1), display_(display), speed_(speed), loader_(loader) {}
 
   // Never returns while pictures are shown; returns at once for an empty catalogue.
   void Run();
@@ -55,12 +61,14 @@ class SlideShow {
 
  private:
   int ChooseEntry();
+  void LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture);
 
   ShowHost& host_;
   platform::Random& random_;
   const std::vector<std::wstring>& list1_;
   platform::Size& display_;
   const std::wstring& speed_;
+  platform::Worker* loader_;
 
   uint32_t lastDrawTick_ = 0;
   float waitMs_ = 0;

@@ -78,6 +78,14 @@ struct FakeShowHost : show::ShowHost {
   void ShowOnTop() override { events.push_back(L"show"); }
   void ReportNoFolder() override { events.push_back(L"no folder"); }
   const settings::SaverSettings& Settings() override { return settings; }
+  // What each copy to the screen carried: the drawings since the last copy, joined by "+".
+  void ShowDrawing() override {
+    std::wstring copy;
+    for (size_t i = shownUpTo; i < events.size(); ++i)
+      if (events[i].rfind(L"load", 0) != 0) copy += (copy.empty() ? L"" : L"+") + events[i];
+    screenCopies.push_back(copy);
+    shownUpTo = events.size();
+  }
 
   std::vector<std::wstring> Paints() const {
     std::vector<std::wstring> paints;
@@ -97,6 +105,8 @@ struct FakeShowHost : show::ShowHost {
   std::vector<uint32_t> drawTicks;
   std::vector<int32_t> idleTicksSet;
   settings::SaverSettings settings;
+  std::vector<std::wstring> screenCopies;
+  size_t shownUpTo = 0;
 };
 
 struct ShowRig {
@@ -251,4 +261,29 @@ TEST(ShowLoop, PumpsAndIdleTicksComeInTheirPlaces) {
   const std::vector<std::wstring> skipped = {L"pump", L"pump", L"timer1 100", L"idle 100",
                                              L"pump", L"wait", L"load", L"pump"};
   EXPECT_EQ(rig.host.trace, skipped);
+}
+
+// The clear and the paint reach the screen together, so no black window shows between two
+// pictures; a clear with nothing to paint still reaches it.
+TEST(ShowLoop, ClearAndPaintReachTheScreenInOneCopy) {
+  struct Case {
+    int16_t refresh;
+    platform::Size picture, area;
+    std::vector<std::wstring> copies;
+  };
+  const Case cases[] = {
+      {0, {400, 300}, {1024, 768}, {L"clear+paint 312,234 400x300", L"clear+paint 312,234 400x300"}},
+      {1, {400, 300}, {1024, 768}, {L"paint 312,234 400x300", L"paint 312,234 400x300"}},
+      {0, {1, 3000}, {1023, 767}, {L"clear", L"clear"}},  // fitted to 0 x 767: nothing painted
+      {1, {1, 3000}, {1023, 767}, {L"", L""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.refresh << " " << c.picture.width << "x" << c.picture.height);
+    ShowRig rig({L"C:\\a.jpg"});
+    rig.display = c.area;
+    rig.host.settings.Refresh = c.refresh;
+    rig.host.sizes[L"C:\\a.jpg"] = c.picture;
+    rig.Cycles(2);
+    EXPECT_EQ(rig.host.screenCopies, c.copies);
+  }
 }

@@ -1,0 +1,166 @@
+// The saver's load of a 4000 x 3000 JPEG against the system's decoder alone, under Wine.
+// Usage: load_wine [runs]   (default 9)
+// The yardstick decodes the same frame in its own pixel format (24-bit) into a buffer
+// allocated once; the load decodes, checks the size, allocates and widens to 32 bits. Both
+// are timed in turns in the same run; the medians and their ratio are printed (goal: at most
+// 1.10). Then the widening alone, three ways over the same decoded rows: the program's SSE2
+// pass, a plain loop and the system's format converter.
+#include <windows.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pictures/picture_loader_win32.h"
+#include "pictures/pixel_transfer.h"
+#include "tests/e2e/jpeg_files.h"
+
+namespace {
+
+constexpr UINT kWidth = 4000;
+constexpr UINT kHeight = 3000;
+constexpr double kGoal = 1.10;
+constexpr wchar_t kFolder[] = L"C:\\glimmer_bench";
+constexpr wchar_t kPicture[] = L"C:\\glimmer_bench\\photo_4000x3000.jpg";
+
+template <typename T>
+struct Com {
+  T* p = nullptr;
+  ~Com() {
+    if (p) p->Release();
+  }
+  T** operator&() { return &p; }
+  T* operator->() const { return p; }
+};
+
+double NowMs() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double TimeMs(const std::function<bool()>& work) {
+  const double start = NowMs();
+  if (!work()) return -1;
+  return NowMs() - start;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+bool FileExists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+class Decoder {
+ public:
+  Decoder() {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                     reinterpret_cast<void**>(&factory_));
+  }
+  IWICImagingFactory* Factory() { return factory_.p; }
+
+  // The frame in its own format into `into`, which is sized once.
+  bool DecodeOwnFormat(std::vector<BYTE>& into) {
+    Com<IWICBitmapDecoder> decoder;
+    Com<IWICBitmapFrameDecode> frame;
+    WICPixelFormatGUID format{};
+    if (FAILED(factory_->CreateDecoderFromFilename(kPicture, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                   &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetPixelFormat(&format)) ||
+        format != GUID_WICPixelFormat24bppBGR)
+      return false;
+    const UINT stride = kWidth * 3;
+    into.resize(size_t{stride} * kHeight);
+    return SUCCEEDED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(into.size()), into.data()));
+  }
+
+ private:
+  Com<IWICImagingFactory> factory_;
+};
+
+bool ConvertWithTheSystem(IWICImagingFactory* factory, std::vector<BYTE>& rows, std::vector<BYTE>& out) {
+  Com<IWICBitmap> bitmap;
+  Com<IWICFormatConverter> converter;
+  return SUCCEEDED(factory->CreateBitmapFromMemory(kWidth, kHeight, GUID_WICPixelFormat24bppBGR, kWidth * 3,
+                                                   static_cast<UINT>(rows.size()), rows.data(), &bitmap)) &&
+         SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+         SUCCEEDED(converter->Initialize(bitmap.p, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
+                                         0.0, WICBitmapPaletteTypeCustom)) &&
+         SUCCEEDED(converter->CopyPixels(nullptr, kWidth * 4, static_cast<UINT>(out.size()), out.data()));
+}
+
+void WidenPlainly(const BYTE* from, BYTE* to, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    to[4 * i] = from[3 * i];
+    to[4 * i + 1] = from[3 * i + 1];
+    to[4 * i + 2] = from[3 * i + 2];
+    to[4 * i + 3] = pictures::kUnusedByte;
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const int runs = argc > 1 ? _wtoi(argv[1]) : 9;
+  if (runs <= 0) {
+    std::fprintf(stderr, "usage: load_wine [runs]\n");
+    return 2;
+  }
+  CreateDirectoryW(kFolder, nullptr);
+  if (!FileExists(kPicture) && !e2e::WriteJpeg(kPicture, kWidth, kHeight, e2e::PhotoLikeRows(kWidth, kHeight))) {
+    std::fprintf(stderr, "load_wine: cannot write the picture\n");
+    return 1;
+  }
+  Decoder decoder;
+  std::vector<BYTE> rows;
+  pictures::LoadedPicture warm;
+  // One of each first: the factories, the decoder's libraries and the file's pages.
+  if (!decoder.DecodeOwnFormat(rows) || !pictures::LoadPictureFile(kPicture, warm)) {
+    std::fprintf(stderr, "load_wine: the picture does not decode\n");
+    return 1;
+  }
+  warm = {};
+  std::vector<double> loads, decodes;
+  for (int run = 0; run < runs; ++run) {
+    decodes.push_back(TimeMs([&] { return decoder.DecodeOwnFormat(rows); }));
+    loads.push_back(TimeMs([&] {
+      pictures::LoadedPicture picture;
+      return pictures::LoadPictureFile(kPicture, picture);
+    }));
+  }
+  if (*std::min_element(loads.begin(), loads.end()) < 0 || *std::min_element(decodes.begin(), decodes.end()) < 0) {
+    std::fprintf(stderr, "load_wine: a run failed\n");
+    return 1;
+  }
+  const double load = Median(loads), decode = Median(decodes);
+  std::printf("load of %ux%u JPEG: median %.1f ms; decoder alone in its own format: median %.1f ms (%d runs)\n",
+              kWidth, kHeight, load, decode, runs);
+  std::printf("ratio load / decoder %.3f; ratio to the %.2f goal %.3f\n", load / decode, kGoal, load / decode / kGoal);
+
+  std::vector<BYTE> out(size_t{kWidth} * kHeight * 4);
+  std::vector<double> own, plain, system;
+  const size_t count = size_t{kWidth} * kHeight;
+  for (int run = 0; run < runs; ++run) {
+    own.push_back(TimeMs([&] {
+      pictures::ExpandBgrToBgrx(rows.data(), out.data(), count);
+      return true;
+    }));
+    plain.push_back(TimeMs([&] {
+      WidenPlainly(rows.data(), out.data(), count);
+      return true;
+    }));
+    system.push_back(TimeMs([&] { return ConvertWithTheSystem(decoder.Factory(), rows, out); }));
+  }
+  std::printf("widening 24 to 32 bits: SSE2 pass %.2f ms, plain loop %.2f ms, system converter %.2f ms;"
+              " ratio SSE2 / converter %.2f\n",
+              Median(own), Median(plain), Median(system), Median(own) / Median(system));
+  return 0;
+}

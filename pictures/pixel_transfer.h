@@ -1,0 +1,15 @@
+#pragma once
+// Moving decoded pixels into the program's 32-bit layout.
+#include <cstddef>
+#include <cstdint>
+
+namespace pictures {
+
+// The unused fourth byte as the system's format converter writes it.
+inline constexpr uint8_t kUnusedByte = 0xFF;
+
+// Widens count pixels of 3 bytes (blue, green, red) to 4 bytes (blue, green, red,
+// kUnusedByte). The two ranges must not overlap.
+void ExpandBgrToBgrx(const uint8_t* from, uint8_t* to, size_t count);
+
+}  // namespace pictures

@@ -1,0 +1,47 @@
+#include "pictures/pixel_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> StraightforwardExpansion(const uint8_t* from, size_t count) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < count; ++i) {
+    out.push_back(from[3 * i]);
+    out.push_back(from[3 * i + 1]);
+    out.push_back(from[3 * i + 2]);
+    out.push_back(0xFF);
+  }
+  return out;
+}
+
+}  // namespace
+
+// Every count around the 16-pixel steps, at every misalignment of both ends, and nothing
+// written past the last pixel or read past the last byte (the sanitizer checks the reads).
+TEST(PixelTransfer, ExpansionEqualsTheStraightforwardLoop) {
+  std::mt19937 random(1302);
+  std::vector<size_t> counts;
+  for (size_t n = 0; n <= 50; ++n) counts.push_back(n);
+  counts.push_back(4000);
+  counts.push_back(65535);
+  for (size_t count : counts) {
+    for (size_t misalign : {0, 1, 3, 7}) {
+      SCOPED_TRACE(testing::Message() << count << " pixels, offset " << misalign);
+      std::vector<uint8_t> source(misalign + count * 3);
+      for (uint8_t& byte : source) byte = uint8_t(random());
+      // Exactly sized, so that a read past the end shows under the address sanitizer.
+      std::vector<uint8_t> exact(source.begin() + misalign, source.end());
+      std::vector<uint8_t> out(misalign + count * 4 + 8, 0x5A);
+      pictures::ExpandBgrToBgrx(exact.data(), out.data() + misalign, count);
+      const std::vector<uint8_t> want = StraightforwardExpansion(exact.data(), count);
+      EXPECT_TRUE(std::equal(want.begin(), want.end(), out.begin() + misalign));
+      for (size_t i = 0; i < misalign; ++i) EXPECT_EQ(out[i], 0x5A);
+      for (size_t i = misalign + count * 4; i < out.size(); ++i) EXPECT_EQ(out[i], 0x5A);
+    }
+  }
+}
