@@ -17,6 +17,7 @@
 
 #include "pictures/picture_loader_win32.h"
 #include "pictures/pixel_transfer.h"
+#include "platform/win32_handles.h"
 #include "tests/e2e/jpeg_files.h"
 
 namespace {
@@ -26,16 +27,6 @@ constexpr UINT kHeight = 3000;
 constexpr double kGoal = 1.10;
 constexpr wchar_t kFolder[] = L"C:\\glimmer_bench";
 constexpr wchar_t kPicture[] = L"C:\\glimmer_bench\\photo_4000x3000.jpg";
-
-template <typename T>
-struct Com {
-  T* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
 
 double NowMs() {
   LARGE_INTEGER counter, frequency;
@@ -69,8 +60,8 @@ class Decoder {
 
   // The frame in its own format into `into`, which is sized once.
   bool DecodeOwnFormat(std::vector<BYTE>& into) {
-    Com<IWICBitmapDecoder> decoder;
-    Com<IWICBitmapFrameDecode> frame;
+    platform::ComPtr<IWICBitmapDecoder> decoder;
+    platform::ComPtr<IWICBitmapFrameDecode> frame;
     WICPixelFormatGUID format{};
     if (FAILED(factory_->CreateDecoderFromFilename(kPicture, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                    &decoder)) ||
@@ -83,12 +74,12 @@ class Decoder {
   }
 
  private:
-  Com<IWICImagingFactory> factory_;
+  platform::ComPtr<IWICImagingFactory> factory_;
 };
 
 bool ConvertWithTheSystem(IWICImagingFactory* factory, std::vector<BYTE>& rows, std::vector<BYTE>& out) {
-  Com<IWICBitmap> bitmap;
-  Com<IWICFormatConverter> converter;
+  platform::ComPtr<IWICBitmap> bitmap;
+  platform::ComPtr<IWICFormatConverter> converter;
   return SUCCEEDED(factory->CreateBitmapFromMemory(kWidth, kHeight, GUID_WICPixelFormat24bppBGR, kWidth * 3,
                                                    static_cast<UINT>(rows.size()), rows.data(), &bitmap)) &&
          SUCCEEDED(factory->CreateFormatConverter(&converter)) &&

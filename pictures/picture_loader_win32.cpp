@@ -8,19 +8,10 @@
 #include <vector>
 
 #include "pictures/pixel_transfer.h"
+#include "platform/win32_handles.h"
 
 namespace pictures {
 namespace {
-
-template <typename T>
-struct ComPtr {
-  T* p = nullptr;
-  ~ComPtr() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
 
 // Each loading thread's own COM initialisation and decoder factory: the window's thread
 // and the worker share no COM object.
@@ -76,7 +67,7 @@ bool CopyWidened(IWICBitmapSource* frame, UINT width, UINT height, uint32_t* pix
 // Any other format goes through the system's converter straight into the pixels.
 bool CopyConverted(IWICImagingFactory* factory, IWICBitmapSource* frame, UINT width, UINT height,
                    uint32_t* pixels) {
-  ComPtr<IWICFormatConverter> converter;
+  platform::ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(&converter))) return false;
   if (FAILED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom)))
@@ -115,11 +106,11 @@ bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture) {
 bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory) {
   IWICImagingFactory* factory = Factory();
   if (!factory) return false;
-  ComPtr<IWICBitmapDecoder> decoder;
+  platform::ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                 WICDecodeMetadataCacheOnDemand, &decoder)))
     return false;
-  ComPtr<IWICBitmapFrameDecode> frame;
+  platform::ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, &frame))) return false;
   UINT width = 0, height = 0;
   if (FAILED(frame->GetSize(&width, &height))) return false;

@@ -58,4 +58,18 @@ struct MemoryDcDeleter {
 };
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 
+// Owns one reference to a COM object; &ptr hands the slot to a call that creates one.
+template <typename T>
+struct ComPtr {
+  T* p = nullptr;
+  ComPtr() = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() {
+    if (p) p->Release();
+  }
+  T** operator&() { return &p; }
+  T* operator->() const { return p; }
+};
+
 }  // namespace platform

@@ -10,30 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32_handles.h"
+
 namespace e2e {
 
 // Fills one row of 24-bit blue-green-red pixels.
 using BgrRowMaker = std::function<void(UINT y, BYTE* bgr)>;
 
-namespace jpeg_detail {
-
-template <typename T>
-struct Com {
-  T* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
-
-}  // namespace jpeg_detail
-
 // Encodes width x height pixels, a band of rows at a time so that a picture of gigabytes
 // needs no buffer of that size. False when any step fails.
 inline bool WriteJpeg(const std::wstring& path, UINT width, UINT height, const BgrRowMaker& rowAt,
                       float quality = 0.9f) {
-  using jpeg_detail::Com;
   const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   struct Uninit {
     bool on;
@@ -41,14 +28,14 @@ inline bool WriteJpeg(const std::wstring& path, UINT width, UINT height, const B
       if (on) CoUninitialize();
     }
   } uninit{SUCCEEDED(init)};
-  Com<IWICImagingFactory> factory;
+  platform::ComPtr<IWICImagingFactory> factory;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                               reinterpret_cast<void**>(&factory))))
     return false;
-  Com<IWICStream> stream;
-  Com<IWICBitmapEncoder> encoder;
-  Com<IWICBitmapFrameEncode> frame;
-  Com<IPropertyBag2> options;
+  platform::ComPtr<IWICStream> stream;
+  platform::ComPtr<IWICBitmapEncoder> encoder;
+  platform::ComPtr<IWICBitmapFrameEncode> frame;
+  platform::ComPtr<IPropertyBag2> options;
   if (FAILED(factory->CreateStream(&stream)) || FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) ||
       FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &encoder)) ||
       FAILED(encoder->Initialize(stream.p, WICBitmapEncoderNoCache)) ||

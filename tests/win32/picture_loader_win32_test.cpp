@@ -14,19 +14,10 @@
 
 #include "pictures/picture_loader_win32.h"
 #include "pictures/pixel_transfer.h"
+#include "platform/win32_handles.h"
 #include "tests/e2e/jpeg_files.h"
 
 namespace {
-
-template <typename T>
-struct Com {
-  T* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
 
 class ComFactory {
  public:
@@ -35,14 +26,14 @@ class ComFactory {
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                      reinterpret_cast<void**>(&factory));
   }
-  Com<IWICImagingFactory> factory;
+  platform::ComPtr<IWICImagingFactory> factory;
 };
 
 // What the system's converter makes of source in 32-bit blue-green-red-unused.
 std::vector<uint8_t> Converted(IWICImagingFactory* factory, IWICBitmapSource* source) {
   UINT width = 0, height = 0;
   source->GetSize(&width, &height);
-  Com<IWICFormatConverter> converter;
+  platform::ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(&converter)) ||
       FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom)))
@@ -53,8 +44,8 @@ std::vector<uint8_t> Converted(IWICImagingFactory* factory, IWICBitmapSource* so
 }
 
 std::vector<uint8_t> ConvertedFile(IWICImagingFactory* factory, const std::wstring& path) {
-  Com<IWICBitmapDecoder> decoder;
-  Com<IWICBitmapFrameDecode> frame;
+  platform::ComPtr<IWICBitmapDecoder> decoder;
+  platform::ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                 &decoder)) ||
       FAILED(decoder->GetFrame(0, &frame)))
@@ -89,10 +80,10 @@ std::string ReadFile(const std::wstring& path) {
 // Encodes a random picture in the container with the given pixel format.
 bool WritePicture(IWICImagingFactory* factory, const std::wstring& path, const GUID& container, UINT width,
                   UINT height, WICPixelFormatGUID format, UINT bitsPerPixel) {
-  Com<IWICStream> stream;
-  Com<IWICBitmapEncoder> encoder;
-  Com<IWICBitmapFrameEncode> frame;
-  Com<IPropertyBag2> options;
+  platform::ComPtr<IWICStream> stream;
+  platform::ComPtr<IWICBitmapEncoder> encoder;
+  platform::ComPtr<IWICBitmapFrameEncode> frame;
+  platform::ComPtr<IPropertyBag2> options;
   if (FAILED(factory->CreateStream(&stream)) || FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) ||
       FAILED(factory->CreateEncoder(container, nullptr, &encoder)) ||
       FAILED(encoder->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
@@ -102,7 +93,7 @@ bool WritePicture(IWICImagingFactory* factory, const std::wstring& path, const G
   const WICPixelFormatGUID wanted = format;
   if (FAILED(frame->SetPixelFormat(&format)) || format != wanted) return false;
   if (bitsPerPixel == 8) {
-    Com<IWICPalette> palette;
+    platform::ComPtr<IWICPalette> palette;
     if (FAILED(factory->CreatePalette(&palette)) ||
         FAILED(palette->InitializePredefined(WICBitmapPaletteTypeFixedHalftone256, FALSE)) ||
         FAILED(frame->SetPalette(palette.p)))
@@ -137,7 +128,7 @@ TEST(PictureLoaderWin32, ExpansionEqualsTheSystemConverter) {
     const UINT height = 5, stride = width * 3;
     std::vector<BYTE> source(size_t{stride} * height);
     for (BYTE& byte : source) byte = static_cast<BYTE>(random());
-    Com<IWICBitmap> bitmap;
+    platform::ComPtr<IWICBitmap> bitmap;
     ASSERT_TRUE(SUCCEEDED(com.factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat24bppBGR, stride,
                                                                static_cast<UINT>(source.size()), source.data(),
                                                                &bitmap)));
