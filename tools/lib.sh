@@ -44,6 +44,8 @@ build_preset() {
 export WINEDEBUG=-all
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# The screen the tests expect.
+SCREEN_SIZE=1024x768
 prepare_wine_prefix() {
   if [ ! -f "$WINEPREFIX/.glimmer-ready-2" ]; then
     say "preparing the Wine prefix (once)"
@@ -91,17 +93,33 @@ make_demo_pictures() {
   touch "$dir/.done"
 }
 
+# An Xvfb of its own on a display it finds free: Xvfb writes the display's number to the
+# descriptor -displayfd names once it accepts clients. (On a fixed display held by another
+# server, Xvfb would fail and a readiness check would pass against the other server.)
 start_xvfb() {
-  local display=${1:-:91}
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local number_file number=""
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE}x24" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=$display
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  say "Xvfb did not start"
-  return 1
+  for _ in $(seq 100); do
+    number=$(sed -n 's/^\([0-9][0-9]*\)$/\1/p' "$number_file")
+    [ -n "$number" ] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$number_file"
+  if [ -z "$number" ]; then
+    say "FAILED: Xvfb did not start"
+    return 1
+  fi
+  export DISPLAY=":$number"
+  say "Xvfb on $DISPLAY"
 }
 
 stop_xvfb() {
   wineserver -k 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+  fi
 }
