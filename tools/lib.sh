@@ -3,7 +3,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 PACKAGES="cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick x11-utils
-  fonts-ipafont-gothic googletest libgtest-dev libbenchmark-dev locales e2fsprogs"
+  fonts-ipafont-gothic fonts-wine googletest libgtest-dev libbenchmark-dev locales e2fsprogs"
 
 say() { printf '== %s\n' "$*" >&2; }
 
@@ -40,32 +40,149 @@ build_preset() {
   cmake --build --preset "$preset"
 }
 
-# A private Wine prefix inside the build folder, whose UI fonts map to a Japanese font.
+# A private Wine prefix inside the build folder, whose UI fonts map to Japanese fonts and
+# whose programs run in Wine's virtual desktop (see use_virtual_desktop). tools/bench sets
+# a prefix of its own before preparing it.
 export WINEDEBUG=-all
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# The screen the tests expect.
+# The screen the tests expect: the Xvfb screen and the virtual desktop both have this size.
 SCREEN_SIZE=1024x768
-prepare_wine_prefix() {
-  if [ ! -f "$WINEPREFIX/.glimmer-ready-2" ]; then
-    say "preparing the Wine prefix (once)"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
-    cat > "$BUILD/fonts.reg" <<'REG'
-REGEDIT4
+# A prefix prepared by an earlier version of these tools (with its font names garbled) has an
+# older marker and is prepared again.
+READY_MARKER=.glimmer-ready-3
 
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"Tahoma"="IPAGothic"
-"MS Shell Dlg"="IPAGothic"
-"MS Shell Dlg 2"="IPAGothic"
-"MS UI Gothic"="IPAPGothic"
-"ＭＳ Ｐゴシック"="IPAPGothic"
-"ＭＳ ゴシック"="IPAGothic"
-REG
-    wine regedit "$BUILD/fonts.reg" >/dev/null 2>&1 || true
-    wineserver -w || true
-    touch "$WINEPREFIX/.glimmer-ready-2"
+# Wine's UI faces and the faces the program asks for by name, each mapped to a font of
+# fonts-ipafont-gothic with Japanese glyphs: proportional faces to IPAPGothic, fixed-width
+# ones to IPAGothic. Tahoma, "MS Shell Dlg" and "MS Shell Dlg 2" are the faces of Wine's own
+# captions, message boxes and dialogs (the file picker), whose sizes follow the face's Latin
+# letters: with IPAGothic the picker comes out narrower and cuts or wraps its labels; with
+# IPAPGothic all of them fit but the last character of "ファイルの場所".
+FONT_REPLACEMENTS=(
+  "Tahoma=IPAPGothic"
+  "MS Shell Dlg=IPAPGothic"
+  "MS Shell Dlg 2=IPAPGothic"
+  "MS UI Gothic=IPAPGothic"
+  "ＭＳ Ｐゴシック=IPAPGothic"
+  "ＭＳ ゴシック=IPAGothic"
+)
+FONT_KEY='Software\Wine\Fonts\Replacements'
+WINE_MARLETT=/usr/share/wine/fonts/marlett.ttf
+EXPLORER_KEY='Software\Wine\Explorer'
+DESKTOPS_KEY='Software\Wine\Explorer\Desktops'
+
+# Prints the string value NAME of KEY (under HKEY_CURRENT_USER, e.g. Software\Wine\Fonts)
+# as Wine last saved it in $WINEPREFIX/user.reg, decoded to UTF-8; fails when it is not
+# there. Wine writes text other than ASCII as \x escapes of UTF-16 units, with four hex
+# digits when a hex digit follows (\x30b4, \x0030), a character beyond them as its two
+# surrogates, and control characters as C or octal escapes; key and value names are escaped
+# the same way and compared without case, as the registry does.
+registry_value() {
+  perl -CSA -e '
+    no warnings "surrogate";
+    my ($file, $key, $name) = @ARGV;
+    my %c = (a => "\a", b => "\b", t => "\t", n => "\n", v => "\x0b", f => "\f", r => "\r", e => "\e");
+    sub unescape {
+      my $s = shift;
+      $s =~ s/\\(?:x([0-9a-fA-F]{1,4})|([0-7]{1,3})|(.))/
+        defined $1 ? chr(hex $1) : defined $2 ? chr(oct $2) : exists $c{$3} ? $c{$3} : $3/ge;
+      $s =~ s/([\x{D800}-\x{DBFF}])([\x{DC00}-\x{DFFF}])/
+        chr(0x10000 + ((ord($1) - 0xD800) << 10) + ord($2) - 0xDC00)/ge;
+      return $s;
+    }
+    open(my $f, "<:raw", $file) or exit 2;
+    my $in = 0;
+    while (my $line = <$f>) {
+      $line =~ s/\r?\n\z//;
+      if ($line =~ /^\[((?:[^\]\\]|\\.)*)\]/) { $in = lc(unescape($1)) eq lc($key); next; }
+      next unless $in;
+      if ($line =~ /^"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"$/ && lc(unescape($1)) eq lc($name)) {
+        print unescape($2), "\n";
+        exit 0;
+      }
+    }
+    exit 1;
+  ' "$WINEPREFIX/user.reg" "$1" "$2"
+}
+
+# The prefix's settings, in the form "Windows Registry Editor Version 5.00" wants: UTF-16LE
+# with a byte-order mark and CR LF lines. (A REGEDIT4 file is read in the ANSI code page,
+# which garbles names such as "ＭＳ Ｐゴシック" written in UTF-8.)
+write_prefix_reg() {
+  local file=$1 pair
+  {
+    # The key is made anew: an earlier import left garbled names in it.
+    printf 'Windows Registry Editor Version 5.00\n\n[-HKEY_CURRENT_USER\\%s]\n\n' "$FONT_KEY"
+    printf '[HKEY_CURRENT_USER\\%s]\n' "$FONT_KEY"
+    for pair in "${FONT_REPLACEMENTS[@]}"; do printf '"%s"="%s"\n' "${pair%%=*}" "${pair#*=}"; done
+    printf '\n[HKEY_CURRENT_USER\\%s]\n"Desktop"="Default"\n' "$EXPLORER_KEY"
+    printf '\n[HKEY_CURRENT_USER\\%s]\n"Default"="%s"\n' "$DESKTOPS_KEY" "$SCREEN_SIZE"
+  } | sed 's/$/\r/' | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } > "$file"
+}
+
+# Fails, naming each value, unless the prefix holds the font names and the desktop exactly.
+check_prefix_registry() {
+  local pair got wrong=0
+  for pair in "${FONT_REPLACEMENTS[@]}"; do
+    got=$(registry_value "$FONT_KEY" "${pair%%=*}") || got="(missing)"
+    if [ "$got" != "${pair#*=}" ]; then
+      say "font replacement \"${pair%%=*}\" is \"$got\", not \"${pair#*=}\""
+      wrong=1
+    fi
+  done
+  got=$(registry_value "$DESKTOPS_KEY" Default) || got="(missing)"
+  if [ "$got" != "$SCREEN_SIZE" ]; then
+    say "virtual desktop size is \"$got\", not \"$SCREEN_SIZE\""
+    wrong=1
+  fi
+  return $wrong
+}
+
+prepare_wine_prefix() {
+  [ -f "$WINEPREFIX/$READY_MARKER" ] && return 0
+  say "preparing the Wine prefix $WINEPREFIX (once)"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+  # Wine as packaged here does not load the fonts of its own data folder, so caption
+  # buttons, drawn with Marlett's symbols, would show plain letters ("r" for the close box).
+  # Only Marlett is copied: a real Tahoma would stop Tahoma's replacement below.
+  if [ -f "$WINE_MARLETT" ]; then
+    cp "$WINE_MARLETT" "$WINEPREFIX/drive_c/windows/Fonts/"
+  else
+    say "warning: no $WINE_MARLETT (fonts-wine): caption buttons will show letters"
+  fi
+  write_prefix_reg "$WINEPREFIX/glimmer-prefix.reg"
+  wine regedit "$WINEPREFIX/glimmer-prefix.reg" >/dev/null 2>&1 || true
+  # The server writes user.reg when it ends.
+  wineserver -w || true
+  if ! check_prefix_registry; then
+    say "FAILED: the Wine prefix $WINEPREFIX did not take $WINEPREFIX/glimmer-prefix.reg as written"
+    exit 1
+  fi
+  touch "$WINEPREFIX/$READY_MARKER"
+}
+
+# Wine's virtual desktop: one window of SCREEN_SIZE in which Wine itself places, stacks,
+# activates and decorates every window, as Windows does. Headless runs need it: with no
+# window manager on the X server, Wine's X11 driver waits 2 s for every hide of a
+# top-level window (wait_for_withdrawn_state) and no window has a caption. Set in the
+# prefix's registry (prepare_wine_prefix writes it) rather than by starting programs
+# through "explorer /desktop=...", which returns 0 whatever the program returns. On a
+# display with its own window manager (tools/run on a desktop) it is taken off, so the
+# saver covers the real screen; without the "Desktop" value, Wine uses no virtual desktop
+# whatever sizes "Desktops" holds. Changed only when the saved registry differs, since each
+# change starts Wine.
+use_virtual_desktop() {
+  local now=off
+  [ "$(registry_value "$EXPLORER_KEY" Desktop 2>/dev/null)" = Default ] &&
+    [ "$(registry_value "$DESKTOPS_KEY" Default 2>/dev/null)" = "$SCREEN_SIZE" ] && now=on
+  [ "$now" = "$1" ] && return 0
+  if [ "$1" = on ]; then
+    wine reg add "HKCU\\$EXPLORER_KEY" /v Desktop /d Default /f >/dev/null 2>&1 &&
+      wine reg add "HKCU\\$DESKTOPS_KEY" /v Default /d "$SCREEN_SIZE" /f >/dev/null 2>&1
+  else
+    wine reg delete "HKCU\\$EXPLORER_KEY" /v Desktop /f >/dev/null 2>&1 || true
   fi
 }
 
