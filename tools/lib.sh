@@ -41,8 +41,8 @@ build_preset() {
 }
 
 # A private Wine prefix inside the build folder, whose UI fonts map to Japanese fonts and
-# whose programs run in Wine's virtual desktop (see use_virtual_desktop). tools/bench sets
-# a prefix of its own before preparing it.
+# whose programs run in Wine's virtual desktop (see use_virtual_desktop). tools/test and
+# tools/bench each set a prefix of their own before preparing it.
 export WINEDEBUG=-all
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -188,11 +188,26 @@ use_virtual_desktop() {
 
 settings_file() { echo "$WINEPREFIX/drive_c/windows/O_GLMK.INI"; }
 
-# Writes CRLF lines, as the profile functions do.
-write_settings() {
-  local folder=$1
+# Where the program keeps its settings once the Windows folder refused them: VirtualStore in
+# the prefix's user folder, which Wine names in the registry (C:\users\<name>\AppData\Local).
+virtual_store_settings_file() {
+  local local_app_data
+  local_app_data=$(registry_value 'Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
+    'Local AppData') || local_app_data="C:\\users\\$(id -un)\\AppData\\Local"
+  case "$local_app_data" in
+    [Cc]:\\*) ;;
+    *) local_app_data="C:\\users\\$(id -un)\\AppData\\Local" ;;
+  esac
+  local rest=${local_app_data:3}
+  echo "$WINEPREFIX/drive_c/${rest//\\//}/VirtualStore/Windows/O_GLMK.INI"
+}
+
+# The demo's settings in the Windows folder's file, CRLF lines as the profile functions
+# write them; a VirtualStore copy would be read before it, so it goes.
+write_demo_settings() {
+  rm -f "$(virtual_store_settings_file)"
   printf '[Orvella_Glimmerdeck]\r\nFolder=%s\r\nSpeed=%s\r\nMouseM=15\r\nCheckM=1\r\nCyuuou=%s\r\nOderFileName=0\r\nBgmPlay=0\r\nBgmPlayName=\r\nKakudai=1\r\nRefresh=0\r\nBiliner=0\r\nSubFolder=0\r\nShaffle=1\r\nMulti=0\r\n' \
-    "$folder" "${2:-3000}" "${3:-0}" > "$(settings_file)"
+    'C:\GlimmerDemo' 3000 0 > "$(settings_file)"
 }
 
 # Generated pictures for the demo: plain shapes and gradients in BMP, JPEG and GIF.
