@@ -130,6 +130,11 @@ check_prefix_registry() {
       wrong=1
     fi
   done
+  got=$(registry_value "$EXPLORER_KEY" Desktop) || got="(missing)"
+  if [ "$got" != Default ]; then
+    say "virtual desktop is \"$got\", not \"Default\""
+    wrong=1
+  fi
   got=$(registry_value "$DESKTOPS_KEY" Default) || got="(missing)"
   if [ "$got" != "$SCREEN_SIZE" ]; then
     say "virtual desktop size is \"$got\", not \"$SCREEN_SIZE\""
