@@ -177,7 +177,7 @@ prepare_wine_prefix() {
 # display with its own window manager (tools/run on a desktop) it is taken off, so the
 # saver covers the real screen; without the "Desktop" value, Wine uses no virtual desktop
 # whatever sizes "Desktops" holds. Changed only when the saved registry differs, since each
-# change starts Wine.
+# change starts Wine and waits for it to end.
 use_virtual_desktop() {
   local now=off
   [ "$(registry_value "$EXPLORER_KEY" Desktop 2>/dev/null)" = Default ] &&
@@ -189,6 +189,9 @@ use_virtual_desktop() {
   else
     wine reg delete "HKCU\\$EXPLORER_KEY" /v Desktop /f >/dev/null 2>&1 || true
   fi
+  # Starting reg.exe already made the session's desktop, as the value was before; the next
+  # program must start a session of its own.
+  timeout 30 wineserver -w || say "warning: Wine programs still run in $WINEPREFIX; the virtual desktop changes once they end"
 }
 
 settings_file() { echo "$WINEPREFIX/drive_c/windows/O_GLMK.INI"; }
