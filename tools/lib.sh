@@ -3,7 +3,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 PACKAGES="cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick x11-utils
-  fonts-ipafont-gothic fonts-wine googletest libgtest-dev libbenchmark-dev locales e2fsprogs"
+  fonts-ipafont-gothic fonts-wine openbox googletest libgtest-dev libbenchmark-dev locales e2fsprogs"
 
 say() { printf '== %s\n' "$*" >&2; }
 
@@ -40,13 +40,12 @@ build_preset() {
   cmake --build --preset "$preset"
 }
 
-# A private Wine prefix inside the build folder, whose UI fonts map to Japanese fonts and
-# whose programs run in Wine's virtual desktop (see use_virtual_desktop). tools/test and
-# tools/bench each set a prefix of their own before preparing it.
+# A private Wine prefix inside the build folder, whose UI fonts map to Japanese fonts.
+# tools/test and tools/bench each set a prefix of their own before preparing it.
 export WINEDEBUG=-all
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# The screen the tests expect: the Xvfb screen and the virtual desktop both have this size.
+# The screen the tests expect.
 SCREEN_SIZE=1024x768
 # A prefix prepared by an earlier version of these tools (with its font names garbled) has an
 # older marker and is prepared again.
@@ -69,7 +68,6 @@ FONT_REPLACEMENTS=(
 FONT_KEY='Software\Wine\Fonts\Replacements'
 WINE_MARLETT=/usr/share/wine/fonts/marlett.ttf
 EXPLORER_KEY='Software\Wine\Explorer'
-DESKTOPS_KEY='Software\Wine\Explorer\Desktops'
 
 # Prints the string value NAME of KEY (under HKEY_CURRENT_USER, e.g. Software\Wine\Fonts)
 # as Wine last saved it in $WINEPREFIX/user.reg, decoded to UTF-8; fails when it is not
@@ -115,8 +113,8 @@ write_prefix_reg() {
     printf 'Windows Registry Editor Version 5.00\n\n[-HKEY_CURRENT_USER\\%s]\n\n' "$FONT_KEY"
     printf '[HKEY_CURRENT_USER\\%s]\n' "$FONT_KEY"
     for pair in "${FONT_REPLACEMENTS[@]}"; do printf '"%s"="%s"\n' "${pair%%=*}" "${pair#*=}"; done
-    printf '\n[HKEY_CURRENT_USER\\%s]\n"Desktop"="Default"\n' "$EXPLORER_KEY"
-    printf '\n[HKEY_CURRENT_USER\\%s]\n"Default"="%s"\n' "$DESKTOPS_KEY" "$SCREEN_SIZE"
+    # No virtual desktop: headless runs have a window manager (start_xvfb).
+    printf '\n[HKEY_CURRENT_USER\\%s]\n"Desktop"=-\n' "$EXPLORER_KEY"
   } | sed 's/$/\r/' | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } > "$file"
 }
 
@@ -130,14 +128,8 @@ check_prefix_registry() {
       wrong=1
     fi
   done
-  got=$(registry_value "$EXPLORER_KEY" Desktop) || got="(missing)"
-  if [ "$got" != Default ]; then
-    say "virtual desktop is \"$got\", not \"Default\""
-    wrong=1
-  fi
-  got=$(registry_value "$DESKTOPS_KEY" Default) || got="(missing)"
-  if [ "$got" != "$SCREEN_SIZE" ]; then
-    say "virtual desktop size is \"$got\", not \"$SCREEN_SIZE\""
+  if got=$(registry_value "$EXPLORER_KEY" Desktop); then
+    say "the prefix still names a virtual desktop: \"$got\""
     wrong=1
   fi
   return $wrong
@@ -166,32 +158,6 @@ prepare_wine_prefix() {
     exit 1
   fi
   touch "$WINEPREFIX/$READY_MARKER"
-}
-
-# Wine's virtual desktop: one window of SCREEN_SIZE in which Wine itself places, stacks,
-# activates and decorates every window, as Windows does. Headless runs need it: with no
-# window manager on the X server, Wine's X11 driver waits 2 s for every hide of a
-# top-level window (wait_for_withdrawn_state) and no window has a caption. Set in the
-# prefix's registry (prepare_wine_prefix writes it) rather than by starting programs
-# through "explorer /desktop=...", which returns 0 whatever the program returns. On a
-# display with its own window manager (tools/run on a desktop) it is taken off, so the
-# saver covers the real screen; without the "Desktop" value, Wine uses no virtual desktop
-# whatever sizes "Desktops" holds. Changed only when the saved registry differs, since each
-# change starts Wine and waits for it to end.
-use_virtual_desktop() {
-  local now=off
-  [ "$(registry_value "$EXPLORER_KEY" Desktop 2>/dev/null)" = Default ] &&
-    [ "$(registry_value "$DESKTOPS_KEY" Default 2>/dev/null)" = "$SCREEN_SIZE" ] && now=on
-  [ "$now" = "$1" ] && return 0
-  if [ "$1" = on ]; then
-    wine reg add "HKCU\\$EXPLORER_KEY" /v Desktop /d Default /f >/dev/null 2>&1 &&
-      wine reg add "HKCU\\$DESKTOPS_KEY" /v Default /d "$SCREEN_SIZE" /f >/dev/null 2>&1
-  else
-    wine reg delete "HKCU\\$EXPLORER_KEY" /v Desktop /f >/dev/null 2>&1 || true
-  fi
-  # Starting reg.exe already made the session's desktop, as the value was before; the next
-  # program must start a session of its own.
-  timeout 30 wineserver -w || say "warning: Wine programs still run in $WINEPREFIX; the virtual desktop changes once they end"
 }
 
 settings_file() { echo "$WINEPREFIX/drive_c/windows/O_GLMK.INI"; }
@@ -233,9 +199,19 @@ make_demo_pictures() {
   touch "$dir/.done"
 }
 
-# An Xvfb of its own on a display it finds free: Xvfb writes the display's number to the
-# descriptor -displayfd names once it accepts clients. (On a fixed display held by another
-# server, Xvfb would fail and a readiness check would pass against the other server.)
+# An Xvfb of its own on a display it finds free, and a window manager on it. Xvfb writes
+# the display's number to the descriptor -displayfd names once it accepts clients (on a
+# fixed display held by another server, Xvfb would fail and a readiness check would pass
+# against the other server).
+#
+# The window manager: without one, Wine's X11 driver waits 2 s for every hide of a
+# top-level window (wait_for_withdrawn_state) and no window has a caption. Openbox keeps
+# topmost, foreground and focus as the tests expect of Windows and draws every caption.
+# Wine's virtual desktop would do the same, but there the desktop's own process turns the
+# pointer crossings that each SetCursorPos of a test causes into mouse input, and when it
+# handles them late the cursor jumps back to where a test had moved it before: a saver
+# then counted movements no test made (7 runs in 10 of the mouse-sensitivity test while
+# another Wine program ran on the machine, none under openbox).
 start_xvfb() {
   local number_file number=""
   number_file=$(mktemp)
@@ -253,13 +229,26 @@ start_xvfb() {
     return 1
   fi
   export DISPLAY=":$number"
-  say "Xvfb on $DISPLAY"
+  openbox --sm-disable >/dev/null 2>&1 &
+  WM_PID=$!
+  # A window manager announces itself with _NET_SUPPORTING_WM_CHECK on the root window.
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    kill -0 "$WM_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    say "FAILED: the window manager (openbox) did not start on $DISPLAY"
+    return 1
+  fi
+  say "Xvfb on $DISPLAY, with openbox"
 }
 
 stop_xvfb() {
   wineserver -k 2>/dev/null || true
-  if [ -n "${XVFB_PID:-}" ]; then
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-  fi
+  local pid
+  for pid in ${WM_PID:-} ${XVFB_PID:-}; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
 }
