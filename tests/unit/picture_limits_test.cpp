@@ -4,16 +4,9 @@
 
 #include <optional>
 
-namespace {
+#include "tests/unit/fake_memory_status.h"
 
-struct FakeMemory : platform::MemoryStatus {
-  std::optional<uint64_t> AvailablePhysicalBytes() override {
-    ++asked;
-    return available;
-  }
-  std::optional<uint64_t> available;
-  int asked = 0;
-};
+namespace {
 
 constexpr uint64_t kMiB = uint64_t{1} << 20;
 constexpr uint64_t kGiB = uint64_t{1} << 30;

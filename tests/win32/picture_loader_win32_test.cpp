@@ -16,6 +16,7 @@
 #include "pictures/pixel_transfer.h"
 #include "platform/win32_handles.h"
 #include "tests/e2e/jpeg_files.h"
+#include "tests/unit/fake_memory_status.h"
 
 namespace {
 
@@ -106,15 +107,6 @@ bool WritePicture(IWICImagingFactory* factory, const std::wstring& path, const G
   return SUCCEEDED(frame->WritePixels(height, stride, static_cast<UINT>(pixels.size()), pixels.data())) &&
          SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
 }
-
-struct FakeMemory : platform::MemoryStatus {
-  std::optional<uint64_t> AvailablePhysicalBytes() override {
-    ++asked;
-    return available;
-  }
-  std::optional<uint64_t> available;
-  int asked = 0;
-};
 
 }  // namespace
 
