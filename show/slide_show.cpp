@@ -40,15 +40,17 @@ int SlideShow::ChooseEntry() {
 
 // The tick count wraps after 49.7 days; the difference of two readings in unsigned 32-bit
 // arithmetic is the time between them across the wrap too.
-void SlideShow::WaitInterval() {
+void SlideShow::WaitSince(uint32_t from, double ms) {
   for (;;) {
-    const uint32_t elapsed = host_.Ticks() - lastDrawTick_;
-    if (static_cast<double>(waitMs_) <= static_cast<double>(elapsed)) return;
+    const uint32_t elapsed = host_.Ticks() - from;
+    if (ms <= static_cast<double>(elapsed)) return;
     host_.PumpPending();
-    const double remaining = std::ceil(static_cast<double>(waitMs_) - elapsed);
+    const double remaining = std::ceil(ms - elapsed);
     host_.WaitForMessageOrTimeout(static_cast<uint32_t>(std::max(1.0, std::min(remaining, 4.0e9))));
   }
 }
+
+void SlideShow::WaitInterval() { WaitSince(lastDrawTick_, static_cast<double>(waitMs_)); }
 
 // The decode runs on the worker while this thread goes on handling input, so a key ends
 // the saver at once however long the file takes; the cycle goes on only once it is done.
@@ -89,9 +91,14 @@ void SlideShow::Cycle() {
   host_.SetIdleTicks(100);
   waitMs_ = 100;
   WaitInterval();
+  if (const uint32_t pause = retry_.WaitBeforeTry(host_.Ticks())) WaitSince(host_.Ticks(), pause);
   if (!path.empty()) LoadPicture(path, picture);
   host_.PumpPending();
-  if (picture.width < 2 && picture.height < 2) return;
+  if (picture.width < 2 && picture.height < 2) {
+    retry_.LoadFailed(host_.Ticks());
+    return;
+  }
+  retry_.LoadSucceeded();
   host_.PumpPending();
 
   const settings::SaverSettings& s = host_.Settings();

@@ -9,6 +9,7 @@
 #include "platform/ports.h"
 #include "settings/settings.h"
 #include "show/placement.h"
+#include "show/retry_pacing.h"
 #include "show/shuffle.h"
 
 namespace show {
@@ -61,6 +62,9 @@ class SlideShow {
 
  private:
   int ChooseEntry();
+  // Waits until ms milliseconds have passed since the tick count `from`, pumping messages
+  // on every wake.
+  void WaitSince(uint32_t from, double ms);
   void LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture);
 
   ShowHost& host_;
@@ -76,6 +80,7 @@ class SlideShow {
   bool nameOrderStarted_ = false;
   int selected_ = kNoEntry;
   ShufflePass shuffle_;
+  RetryPacing retry_;
 };
 
 }  // namespace show

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -285,5 +287,116 @@ TEST(ShowLoop, ClearAndPaintReachTheScreenInOneCopy) {
     rig.host.sizes[L"C:\\a.jpg"] = c.picture;
     rig.Cycles(2);
     EXPECT_EQ(rig.host.screenCopies, c.copies);
+  }
+}
+
+TEST(ShowRetryPacing, WaitGrowsWithTheRunOfFailures) {
+  struct Case { uint32_t start, now, wait; };
+  const Case cases[] = {
+      {5000, 5000, 0},     {5000, 6499, 0},      {5000, 6500, 0},    {5000, 6504, 1},
+      {5000, 6900, 100},   {5000, 7500, 250},    {5000, 90000, 250},
+      {0xFFFFFF00u, 0xFFFFFF00u + 1900, 100},  // across the tick count's wrap
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << " " << c.now);
+    show::RetryPacing pacing;
+    EXPECT_EQ(pacing.WaitBeforeTry(c.now), 0u);  // no run yet
+    pacing.LoadFailed(c.start);
+    pacing.LoadFailed(c.start + 500);  // the run is timed from its first failure
+    EXPECT_EQ(pacing.WaitBeforeTry(c.now), c.wait);
+    pacing.LoadSucceeded();
+    EXPECT_EQ(pacing.WaitBeforeTry(c.now), 0u);
+  }
+}
+
+namespace {
+
+// Every load takes loadMs of the fake clock; the times of the tries are kept.
+struct TimedFailures : ShowRig {
+  explicit TimedFailures(std::vector<std::wstring> entries) : ShowRig(std::move(entries), L"1000") {
+    host.loadMs = 1;
+    host.settings.OderFileName = 1;
+  }
+  // Cycles until the fake clock has passed `until`.
+  void RunUntil(uint32_t until) {
+    while (static_cast<int32_t>(host.now - until) < 0) {
+      const size_t before = host.events.size();
+      show.Cycle();
+      for (size_t i = before; i < host.events.size(); ++i)
+        if (host.events[i].rfind(L"load", 0) == 0) tries.push_back(host.now);
+    }
+  }
+  size_t TriesBetween(uint32_t from, uint32_t to) const {
+    return std::count_if(tries.begin(), tries.end(), [&](uint32_t t) { return t >= from && t < to; });
+  }
+  std::vector<uint32_t> tries;
+};
+
+}  // namespace
+
+// A folder that has gone: every load fails. The loop keeps trying, first at full speed,
+// then at most four times a second, handling messages in every wait.
+TEST(ShowLoop, FailingLoadsDoNotSpin) {
+  TimedFailures rig({L"E:\\gone\\a.jpg", L"E:\\gone\\b.jpg"});
+  rig.host.sizes.clear();
+  const uint32_t start = rig.host.now;
+  rig.RunUntil(start + 60000);
+  EXPECT_GE(rig.TriesBetween(start, start + 1000), 900u);   // a millisecond a try at first
+  EXPECT_LE(rig.TriesBetween(start + 10000, start + 60000), 50u * 4 + 1);
+  EXPECT_GE(rig.TriesBetween(start + 10000, start + 60000), 50u * 3);
+  for (size_t i = 1; i < rig.tries.size(); ++i) {
+    if (rig.tries[i - 1] - start > 2500) {
+      EXPECT_EQ(rig.tries[i] - rig.tries[i - 1], 251u);  // wait + load
+    }
+  }
+  EXPECT_GT(rig.host.pumps, static_cast<int>(rig.tries.size()));
+  EXPECT_TRUE(rig.host.drawTicks.empty());
+}
+
+// The folder comes back: the next try finds it, and the run of failures ends there, so a
+// later failure starts at full speed again.
+TEST(ShowLoop, PicturesComeBackSoonAfterTheirFolder) {
+  TimedFailures rig({L"E:\\gone\\a.jpg"});
+  rig.host.sizes.clear();
+  const uint32_t start = rig.host.now;
+  rig.RunUntil(start + 30000);
+  rig.host.sizes[L"E:\\gone\\a.jpg"] = {400, 300};
+  const uint32_t back = rig.host.now;
+  rig.RunUntil(back + 1);
+  ASSERT_EQ(rig.host.drawTicks.size(), 1u);
+  EXPECT_LE(rig.host.drawTicks[0] - back, show::RetryPacing::kLongestWaitMs + 1);
+  rig.host.sizes.clear();
+  rig.tries.clear();
+  const uint32_t goneAgain = rig.host.now;
+  rig.RunUntil(goneAgain + 1100);  // tries begin 100 ms after the drawing
+  EXPECT_GE(rig.TriesBetween(goneAgain + 100, goneAgain + 1100), 900u);
+}
+
+// One good picture among a hundred damaged ones, chosen at random: the long free run
+// finds it within two seconds whatever the draws, with two milliseconds a failed try.
+TEST(ShowLoop, OneGoodPictureAmongManyDamagedIsFoundSoon) {
+  struct SeededRandom : platform::Random {
+    explicit SeededRandom(uint32_t seed) : engine(seed) {}
+    float Next() override { return std::uniform_real_distribution<float>(0.0f, 1.0f)(engine); }
+    void SeedFromClock() override {}
+    std::mt19937 engine;
+  };
+  std::vector<std::wstring> list;
+  for (int i = 0; i < 100; ++i) list.push_back(L"C:\\p\\damaged" + std::to_wstring(i) + L".jpg");
+  list.push_back(L"C:\\p\\good.jpg");
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    SCOPED_TRACE(seed);
+    FakeShowHost host;
+    host.loadMs = 2;
+    host.settings.CheckM = 1;
+    host.sizes[L"C:\\p\\good.jpg"] = {400, 300};
+    SeededRandom random(seed);
+    platform::Size display{1024, 768};
+    const std::wstring speed = L"1000";
+    show::SlideShow show(host, random, list, display, speed);
+    const uint32_t start = host.now;
+    while (host.drawTicks.empty() && host.now - start < 10000) show.Cycle();
+    ASSERT_FALSE(host.drawTicks.empty());
+    EXPECT_LE(host.drawTicks[0] - start, 2000u);
   }
 }
