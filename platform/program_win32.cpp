@@ -1,5 +1,6 @@
 #include "platform/program_win32.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "res/texts.h"
@@ -40,6 +41,15 @@ void RunModalLoop(HWND window) {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) EndProgram();
     DispatchOneMessage(msg);
   }
+}
+
+DWORD WaitForHandlesOrMessage(DWORD count, const HANDLE* handles, DWORD timeoutMs, MsgWaitCall call) {
+  const DWORD woke = call(count, handles, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE | MWMO_ALERTABLE);
+  if (woke != WAIT_FAILED) return woke;
+  SleepEx(std::min(timeoutMs, kFailedWaitSleepMs), TRUE);
+  if (count == 0) return WAIT_TIMEOUT;
+  const DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, 0);
+  return signalled < WAIT_OBJECT_0 + count ? signalled : WAIT_TIMEOUT;
 }
 
 void ShowNoFolderMessage(const wchar_t* title) {

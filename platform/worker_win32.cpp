@@ -6,8 +6,9 @@
 
 namespace platform {
 
-ThreadWorker::ThreadWorker()
-    : jobReady_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+ThreadWorker::ThreadWorker(MsgWaitCall wait)
+    : wait_(wait),
+      jobReady_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       jobDone_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
   if (!jobReady_ || !jobDone_) return;
   thread_.reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
@@ -53,9 +54,7 @@ void ThreadWorker::Begin(std::function<void()> job) {
 bool ThreadWorker::WaitForJobOrMessage() {
   if (!thread_) return true;
   HANDLE done = jobDone_.get();
-  const DWORD woke =
-      MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE | MWMO_ALERTABLE);
-  return woke == WAIT_OBJECT_0;
+  return WaitForHandlesOrMessage(1, &done, INFINITE, wait_) == WAIT_OBJECT_0;
 }
 
 }  // namespace platform

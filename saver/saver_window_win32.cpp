@@ -230,7 +230,7 @@ void SaverWindow::PumpPending() { platform::PumpPendingMessages(); }
 
 // Sleeps until input or a timer arrives, instead of polling every millisecond.
 void SaverWindow::WaitForMessageOrTimeout(uint32_t timeoutMs) {
-  MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE | MWMO_ALERTABLE);
+  platform::WaitForHandlesOrMessage(0, nullptr, timeoutMs);
 }
 
 // Runs on the worker.
