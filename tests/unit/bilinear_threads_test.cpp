@@ -124,7 +124,12 @@ TEST(PicturesBilinearTwoThreadsWait, MessagesAreHandledWhileTheWorkerFinishes) {
         : StdThreadWorker(std::chrono::milliseconds(1)), pumps_(pumps) {}
     void Begin(std::function<void()> job) override {
       StdThreadWorker::Begin([job, this] {
-        while (pumps_ < rows + 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const auto start = std::chrono::steady_clock::now();
+        while (pumps_ < rows + 3) {
+          if (std::chrono::steady_clock::now() - start > test_support::kJobTimeLimit)
+            test_support::GiveUpWaiting("the show's thread did not pump while it waited");
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         job();
       });
     }
@@ -141,6 +146,69 @@ TEST(PicturesBilinearTwoThreadsWait, MessagesAreHandledWhileTheWorkerFinishes) {
     want[i + 3] = 0;
   }
   EXPECT_TRUE(drawn->pixels == want);
+}
+
+// The show's thread handles messages once after each row it scales, and not while it
+// waits for a worker that is done. A worker held back until this thread has scaled k rows
+// then takes every row left, so this thread pumps exactly k times; without a worker it
+// pumps once for every row.
+TEST(PicturesBilinearTwoThreadsPumps, OnePumpForEachRowTheShowsThreadScaled) {
+  const Size size{120, 90};
+  std::vector<uint8_t> bytes(size_t(size.width) * size.height * 4);
+  std::mt19937 random(77);
+  for (uint8_t& byte : bytes) byte = uint8_t(random());
+  const pictures::SourcePicture source{true, size.width, size.height, bytes.data(), size_t(size.width) * 4};
+  const Size area{400, 300};
+  const int32_t rows = 300;
+
+  // Runs the job once released, and says when it has ended.
+  struct HeldWorker : test_support::StdThreadWorker {
+    void Begin(std::function<void()> job) override {
+      StdThreadWorker::Begin([job, this] {
+        Await(released);
+        job();
+        ended = true;
+      });
+    }
+    static void Await(const std::atomic<bool>& flag) {
+      const auto start = std::chrono::steady_clock::now();
+      while (!flag) {
+        if (std::chrono::steady_clock::now() - start > test_support::kJobTimeLimit)
+          test_support::GiveUpWaiting("the other thread did not go on");
+        std::this_thread::yield();
+      }
+    }
+    std::atomic<bool> released{false};
+    std::atomic<bool> ended{false};
+  };
+  // At its k-th pass, lets the worker take every row left and waits until it has.
+  struct HandOverPump : platform::MessagePump {
+    HandOverPump(HeldWorker& worker, int handOverAt) : worker(worker), handOverAt(handOverAt) {}
+    void PumpPending() override {
+      if (++count != handOverAt) return;
+      worker.released = true;
+      HeldWorker::Await(worker.ended);
+    }
+    HeldWorker& worker;
+    int handOverAt;
+    int count = 0;
+  };
+
+  Pump plainPump;
+  const auto want = pictures::DrawBilinerPicture(source, area, plainPump, BilinerKernel::Sse2);
+  ASSERT_TRUE(want);
+  ASSERT_EQ(want->size.height, rows);
+  EXPECT_EQ(plainPump.count, rows);
+  for (int k : {1, 2, 17, rows / 2, rows - 1, rows}) {
+    SCOPED_TRACE(k);
+    HeldWorker worker;
+    HandOverPump pump(worker, k);
+    const auto drawn = pictures::DrawBilinerPicture(source, area, pump, BilinerKernel::Sse2, &worker);
+    ASSERT_TRUE(drawn);
+    EXPECT_TRUE(worker.ended);
+    EXPECT_EQ(pump.count, k);
+    EXPECT_TRUE(drawn->pixels == want->pixels);
+  }
 }
 
 }  // namespace
