@@ -18,8 +18,15 @@ bool IsBlank(const std::wstring& text) {
 wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? c - L'a' + L'A' : c; }
 
 bool ShouldDescend(const platform::DirectoryEntry& entry) {
-  return entry.isDirectory && !entry.isReparsePoint && !entry.name.empty() &&
-         entry.name != L"." && entry.name != L"..";
+  return entry.isDirectory && !entry.name.empty() && entry.name != L"." && entry.name != L"..";
+}
+
+// The listing's identity spares opening every folder once more; a link's must come from
+// opening it, which leads to the folder it points to.
+std::optional<platform::FolderIdentity> IdentityOf(const platform::DirectoryEntry& entry,
+                                                   const std::wstring& path, const ScanPorts& ports) {
+  if (!entry.isReparsePoint && entry.identity) return entry.identity;
+  return ports.lister.Identity(path);
 }
 
 // One folder being walked. All open folders share one path buffer, each remembering
@@ -76,8 +83,9 @@ void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
       const size_t parentLength = path.size();
       path += entry.name;
       path += L'\\';
-      auto identity = ports.lister.Identity(path);
-      if (IsOnPath(identity, open)) {
+      auto identity = IdentityOf(entry, path, ports);
+      // A link whose target cannot be told apart might lead back: it is not followed.
+      if ((entry.isReparsePoint && !identity) || IsOnPath(identity, open)) {
         path.resize(parentLength);
         continue;
       }

@@ -24,10 +24,10 @@ bool IsPictureName(const std::wstring& name);
 // of every folder below it, depth first: a sub-folder's pictures come where its own
 // entry was met. The folder text is kept as given, with "\" added when missing; a
 // blank path does nothing. Messages are pumped once before each folder is listed.
-// Links marked as such are not followed; and a folder whose identity is already on the
-// path from folderPath down to it is not entered, so no link that leads back into the
-// tree, marked or not, can trap the scan. A folder whose identity cannot be read is
-// entered.
+// Links (symbolic links, junctions, mount points) are followed like folders; but a folder
+// whose identity is already on the path from folderPath down to it is not entered, so no
+// link that leads back into the tree, marked or not, can trap the scan. A folder whose
+// identity cannot be read is entered, unless it is a marked link.
 void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
                       const ScanPorts& ports, std::vector<std::wstring>& list1);
 

@@ -8,14 +8,6 @@
 
 namespace platform {
 
-struct DirectoryEntry {
-  std::wstring name;
-  bool isDirectory = false;
-  // A link to another place (symbolic link, junction, mounted folder). The scan never
-  // descends through one: a link back into the tree would make it walk forever.
-  bool isReparsePoint = false;
-};
-
 // Which folder a path leads to, whatever links it passes through: its volume and its
 // file ID on that volume. Two paths with the same identity are the same folder.
 struct FolderIdentity {
@@ -28,14 +20,25 @@ struct FolderIdentity {
   friend bool operator!=(const FolderIdentity& a, const FolderIdentity& b) { return !(a == b); }
 };
 
+struct DirectoryEntry {
+  std::wstring name;
+  bool isDirectory = false;
+  // A link to another place (symbolic link, junction, mounted folder). A listing knows
+  // only the link's own identity, not that of the folder it leads to.
+  bool isReparsePoint = false;
+  // The folder's identity as the listing reports it, for folders that are not links;
+  // nothing when the listing does not tell.
+  std::optional<FolderIdentity> identity;
+};
+
 class DirectoryLister {
  public:
   virtual ~DirectoryLister() = default;
   // Every entry of folder (which ends in "\"), "." and ".." included, in the file
   // system's own order; empty when the folder is missing, unreadable or not a folder.
   virtual std::vector<DirectoryEntry> List(const std::wstring& folder) = 0;
-  // The identity of the folder a path (ending in "\") leads to; nothing when it cannot
-  // be read, which is all a lister that cannot tell folders apart ever says.
+  // The identity of the folder a path (ending in "\") leads to, links followed; nothing
+  // when it cannot be read, which is all a lister that cannot tell folders apart ever says.
   virtual std::optional<FolderIdentity> Identity(const std::wstring&) { return std::nullopt; }
 };
 

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <cwchar>
 
 #include "platform/win32_handles.h"
@@ -44,17 +46,111 @@ bool HasLongPathPrefix(const std::wstring& path) {
 
 // Only symbolic links, junctions and mount points lead elsewhere. Other reparse points,
 // such as cloud-file placeholders, are ordinary folders with pictures inside.
-bool IsLink(const WIN32_FIND_DATAW& data) {
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-         IsReparseTagNameSurrogate(data.dwReserved0);
+bool IsLink(DWORD attributes, DWORD reparseTag) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(reparseTag);
 }
 
 DirectoryEntry EntryFrom(const WIN32_FIND_DATAW& data) {
   DirectoryEntry entry;
   entry.name.assign(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
   entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  entry.isReparsePoint = IsLink(data);
+  entry.isReparsePoint = IsLink(data.dwFileAttributes, data.dwReserved0);
   return entry;
+}
+
+// A folder opens only with backup semantics; sharing everything keeps the open from
+// disturbing anyone.
+UniqueHandle OpenFolder(const std::wstring& folder, DWORD access) {
+  HANDLE handle = CreateFileW(LongPathForm(folder).c_str(), access,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+// Laid out as the 128-bit ID of the same folder would be: a 64-bit ID in its low bytes.
+// An ID of 0 says nothing.
+std::optional<FolderIdentity> IdentityFrom(uint64_t volume, const void* id, size_t idBytes) {
+  FolderIdentity identity;
+  identity.volume = volume;
+  memcpy(identity.fileId.data(), id, idBytes);
+  if (identity.fileId == std::array<uint8_t, 16>{}) return std::nullopt;
+  return identity;
+}
+
+// The 128-bit file ID where the file system gives one, else the volume serial number and
+// the 64-bit file index.
+std::optional<FolderIdentity> IdentityOfOpenFolder(HANDLE folder) {
+  FILE_ID_INFO id{};
+  if (GetFileInformationByHandleEx(folder, FileIdInfo, &id, sizeof(id))) {
+    static_assert(sizeof(id.FileId.Identifier) == sizeof(FolderIdentity{}.fileId));
+    if (auto identity = IdentityFrom(id.VolumeSerialNumber, id.FileId.Identifier, sizeof(id.FileId.Identifier)))
+      return identity;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(folder, &info)) return std::nullopt;
+  const uint64_t index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return IdentityFrom(info.dwVolumeSerialNumber, &index, sizeof(index));
+}
+
+// The two listing forms that carry every entry's file ID: the extended one (128-bit IDs
+// and the reparse tag) and the older one (64-bit IDs, the tag where the EA size goes).
+struct ExtendedListing {
+  using Record = FILE_ID_EXTD_DIR_INFO;
+  static constexpr FILE_INFO_BY_HANDLE_CLASS kClass = FileIdExtdDirectoryInfo;
+  static DWORD Tag(const Record& r) { return r.ReparsePointTag; }
+  static const void* Id(const Record& r) { return r.FileId.Identifier; }
+  static constexpr size_t kIdBytes = sizeof(Record::FileId.Identifier);
+};
+struct BothNamesListing {
+  using Record = FILE_ID_BOTH_DIR_INFO;
+  static constexpr FILE_INFO_BY_HANDLE_CLASS kClass = FileIdBothDirectoryInfo;
+  static DWORD Tag(const Record& r) { return r.EaSize; }
+  static const void* Id(const Record& r) { return &r.FileId; }
+  static constexpr size_t kIdBytes = sizeof(Record::FileId);
+};
+
+constexpr size_t kListingBufferBytes = 64 * 1024;
+
+// Lists an open folder in one of the forms, giving each folder entry the identity the
+// listing reports on the folder's own volume. False when the form is not supported.
+template <typename Form>
+bool ListOpenFolder(HANDLE folder, std::optional<FolderIdentity> own, std::vector<DirectoryEntry>& entries) {
+  std::vector<uint64_t> buffer(kListingBufferBytes / sizeof(uint64_t));
+  while (GetFileInformationByHandleEx(folder, Form::kClass, buffer.data(), kListingBufferBytes)) {
+    const auto* at = reinterpret_cast<const uint8_t*>(buffer.data());
+    for (;;) {
+      const auto& record = *reinterpret_cast<const typename Form::Record*>(at);
+      DirectoryEntry entry;
+      entry.name.assign(record.FileName, record.FileNameLength / sizeof(wchar_t));
+      entry.isDirectory = (record.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      entry.isReparsePoint = IsLink(record.FileAttributes, Form::Tag(record));
+      if (entry.isDirectory && !entry.isReparsePoint && own)
+        entry.identity = IdentityFrom(own->volume, Form::Id(record), Form::kIdBytes);
+      entries.push_back(std::move(entry));
+      if (record.NextEntryOffset == 0) break;
+      at += record.NextEntryOffset;
+    }
+  }
+  // The end of the listing; any other failure before the first entry is a form this file
+  // system or system does not know.
+  return GetLastError() == ERROR_NO_MORE_FILES || !entries.empty();
+}
+
+bool IsDriveRoot(const std::wstring& folder) {
+  return folder.size() == 3 && iswalpha(folder[0]) && folder[1] == L':' && folder[2] == L'\\';
+}
+
+bool IsDotEntry(const DirectoryEntry& entry) { return entry.name == L"." || entry.name == L".."; }
+
+std::vector<DirectoryEntry> ListByFind(const std::wstring& folder) {
+  std::vector<DirectoryEntry> entries;
+  WIN32_FIND_DATAW data{};
+  FindHandle find(FindFirstFileW(SearchPattern(folder).c_str(), &data));
+  if (!find.IsValid()) return entries;
+  do {
+    entries.push_back(EntryFrom(data));
+  } while (FindNextFileW(find.Get(), &data));
+  return entries;
 }
 
 }  // namespace
@@ -70,41 +166,28 @@ std::wstring LongPathForm(const std::wstring& path) {
 
 std::wstring SearchPattern(const std::wstring& folder) { return LongPathForm(folder + L"*.*"); }
 
-// A folder opens only with backup semantics; no access right beyond its attributes is
-// needed, and sharing everything keeps the open from disturbing anyone.
 std::optional<FolderIdentity> Win32DirectoryLister::Identity(const std::wstring& folder) {
-  UniqueHandle handle(CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle || handle.get() == INVALID_HANDLE_VALUE) return std::nullopt;
-  FolderIdentity identity;
-  FILE_ID_INFO id{};
-  if (GetFileInformationByHandleEx(handle.get(), FileIdInfo, &id, sizeof(id))) {
-    identity.volume = id.VolumeSerialNumber;
-    static_assert(sizeof(id.FileId.Identifier) == sizeof(identity.fileId));
-    memcpy(identity.fileId.data(), id.FileId.Identifier, identity.fileId.size());
-    if (identity.fileId != std::array<uint8_t, 16>{}) return identity;
-  }
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
-  const uint64_t index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-  if (index == 0) return std::nullopt;
-  // Laid out as the 128-bit ID of the same folder would be: the index in its low bytes.
-  identity.volume = info.dwVolumeSerialNumber;
-  identity.fileId = {};
-  memcpy(identity.fileId.data(), &index, sizeof(index));
-  return identity;
+  UniqueHandle handle = OpenFolder(folder, FILE_READ_ATTRIBUTES);
+  if (!handle) return std::nullopt;
+  return IdentityOfOpenFolder(handle.get());
 }
 
+// The listing of the open folder gives every sub-folder's identity with its name, so the
+// scan need not open each sub-folder once more to tell whether it was met before. Where
+// the folder cannot be listed that way, the plain listing, without identities, serves.
 std::vector<DirectoryEntry> Win32DirectoryLister::List(const std::wstring& folder) {
-  std::vector<DirectoryEntry> entries;
-  WIN32_FIND_DATAW data{};
-  FindHandle find(FindFirstFileW(SearchPattern(folder).c_str(), &data));
-  if (!find.IsValid()) return entries;
-  do {
-    entries.push_back(EntryFrom(data));
-  } while (FindNextFileW(find.Get(), &data));
-  return entries;
+  UniqueHandle handle = OpenFolder(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
+  if (handle) {
+    const auto own = IdentityOfOpenFolder(handle.get());
+    std::vector<DirectoryEntry> entries;
+    if (ListOpenFolder<ExtendedListing>(handle.get(), own, entries) ||
+        ListOpenFolder<BothNamesListing>(handle.get(), own, entries)) {
+      // The find functions leave out a drive root's "." and "..", which some systems list.
+      if (IsDriveRoot(folder)) entries.erase(std::remove_if(entries.begin(), entries.end(), IsDotEntry), entries.end());
+      return entries;
+    }
+  }
+  return ListByFind(folder);
 }
 
 }  // namespace platform

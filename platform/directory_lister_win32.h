@@ -1,6 +1,6 @@
 #pragma once
-// The folder listing of the picture scan, over FindFirstFileW and FindNextFileW, and the
-// folder identities that keep it out of link loops.
+// The folder listing of the picture scan and the folder browser, and the folder
+// identities that keep the scan out of link loops.
 #include <string>
 #include <vector>
 
@@ -10,6 +10,8 @@ namespace platform {
 
 class Win32DirectoryLister : public DirectoryLister {
  public:
+  // Through the open folder's handle, with every sub-folder's identity; where that cannot
+  // be done, through FindFirstFileW and FindNextFileW, without them.
   std::vector<DirectoryEntry> List(const std::wstring& folder) override;
   // The 128-bit file ID where the file system gives one, else the volume serial number and
   // the 64-bit file index; a file index of 0 says nothing and counts as unreadable.

@@ -13,9 +13,9 @@ using Paths = std::vector<std::wstring>;
 
 namespace {
 
-DirectoryEntry File(const wchar_t* name) { return {name, false, false}; }
-DirectoryEntry Dir(const wchar_t* name) { return {name, true, false}; }
-DirectoryEntry Link(const wchar_t* name) { return {name, true, true}; }
+DirectoryEntry File(const wchar_t* name) { return {name, false, false, std::nullopt}; }
+DirectoryEntry Dir(const wchar_t* name) { return {name, true, false, std::nullopt}; }
+DirectoryEntry Link(const wchar_t* name) { return {name, true, true, std::nullopt}; }
 
 // Folders by their path with the trailing "\"; records every listing and pump pass
 // in one log so their order can be checked.
@@ -159,17 +159,52 @@ TEST(PicturesCatalogue, SecondScanWithoutEmptyingListsEverythingTwice) {
   EXPECT_EQ(Paths(list.begin(), list.begin() + 6), Paths(list.begin() + 6, list.end()));
 }
 
-TEST(PicturesCatalogue, LinksAreListedButNotEntered) {
+// Marked links (symbolic links, junctions, mount points) lead where they point: a library
+// that reaches another drive through a junction shows its pictures there. Those that lead
+// back up the path, and those whose target cannot be told, are not entered.
+TEST(PicturesCatalogue, MarkedLinksAreFollowedUnlessTheyLeadBack) {
   FakeTree tree;
-  // "back" and "album.jpg" lead to C:\P itself: entering them would never end.
-  tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), File(L"a.jpg"), Link(L"back"),
-                              Link(L"album.jpg"), Dir(L"real")};
+  tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), File(L"a.jpg"), Link(L"back"), Link(L"album.jpg"),
+                              Link(L"other drive"), Link(L"dangling"), Dir(L"real")};
   tree.folders[L"C:\\P\\back\\"] = tree.folders[L"C:\\P\\"];
   tree.folders[L"C:\\P\\album.jpg\\"] = tree.folders[L"C:\\P\\"];
+  tree.folders[L"C:\\P\\other drive\\"] = {Dir(L"."), Dir(L".."), File(L"d.jpg"), Link(L"home")};
+  tree.folders[L"C:\\P\\other drive\\home\\"] = tree.folders[L"C:\\P\\"];
+  tree.folders[L"C:\\P\\dangling\\"] = {File(L"never.jpg")};
   tree.folders[L"C:\\P\\real\\"] = {File(L"b.jpg")};
+  tree.ids = {{L"C:\\P\\", Id(1)},
+              {L"C:\\P\\back\\", Id(1)},
+              {L"C:\\P\\album.jpg\\", Id(1)},
+              {L"C:\\P\\other drive\\", Id(9)},
+              {L"C:\\P\\other drive\\home\\", Id(1)},
+              {L"C:\\P\\real\\", Id(2)}};
+  EXPECT_EQ(tree.Scan(1, L"C:\\P", true), (Paths{L"C:\\P\\a.jpg", L"C:\\P\\album.jpg",
+                                                L"C:\\P\\other drive\\d.jpg", L"C:\\P\\real\\b.jpg"}));
+  EXPECT_EQ(tree.log, (std::vector<std::wstring>{L"pump", L"list C:\\P\\", L"pump", L"list C:\\P\\other drive\\",
+                                                 L"pump", L"list C:\\P\\real\\"}));
+}
+
+// The listing names each plain sub-folder's identity, so no folder is opened once more to
+// read it; a marked link's identity in a listing is the link's own, so a link is opened.
+TEST(PicturesCatalogue, IdentitiesFromTheListingSpareTheOpens) {
+  FakeTree tree;
+  tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), Dir(L"sub"), Dir(L"up"), Link(L"elsewhere"),
+                              Dir(L"unknown")};
+  tree.folders[L"C:\\P\\sub\\"] = {File(L"s.jpg"), Dir(L"self")};
+  tree.folders[L"C:\\P\\up\\"] = {File(L"never.jpg")};
+  tree.folders[L"C:\\P\\elsewhere\\"] = {File(L"e.jpg")};
+  tree.folders[L"C:\\P\\unknown\\"] = {File(L"u.jpg")};
+  tree.folders[L"C:\\P\\sub\\self\\"] = {File(L"never.jpg")};
+  auto& root = tree.folders[L"C:\\P\\"];
+  root[2].identity = Id(2);
+  root[3].identity = Id(1);  // an unmarked link back to the picture folder
+  root[4].identity = Id(1);  // the link's own identity, which says nothing of its target
+  tree.folders[L"C:\\P\\sub\\"][1].identity = Id(2);
+  tree.ids = {{L"C:\\P\\", Id(1)}, {L"C:\\P\\elsewhere\\", Id(7)}};
   EXPECT_EQ(tree.Scan(1, L"C:\\P", true),
-            (Paths{L"C:\\P\\a.jpg", L"C:\\P\\album.jpg", L"C:\\P\\real\\b.jpg"}));
-  EXPECT_EQ(tree.listings, 2);
+            (Paths{L"C:\\P\\sub\\s.jpg", L"C:\\P\\elsewhere\\e.jpg", L"C:\\P\\unknown\\u.jpg"}));
+  // Opened: the picture folder, the link, and the folder the listing could not tell.
+  EXPECT_EQ(tree.identified, (std::vector<std::wstring>{L"C:\\P\\", L"C:\\P\\elsewhere\\", L"C:\\P\\unknown\\"}));
 }
 
 TEST(PicturesCatalogue, JapaneseNamesAreListed) {
@@ -187,7 +222,7 @@ TEST(PicturesCatalogue, ThousandsOfPicturesKeepTheirOrder) {
   Paths wanted;
   for (int i = 0; i < 5000; ++i) {
     const std::wstring name = L"p" + std::to_wstring(i) + (i % 3 == 0 ? L".txt" : L".jpg");
-    entries.push_back({name, false, false});
+    entries.push_back(File(name.c_str()));
     if (i % 3 != 0) wanted.push_back(L"C:\\Many\\" + name);
   }
   EXPECT_EQ(tree.Scan(1, L"C:\\Many", false), wanted);

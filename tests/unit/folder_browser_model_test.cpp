@@ -14,9 +14,9 @@ using Names = std::vector<std::wstring>;
 
 namespace {
 
-DirectoryEntry File(const std::wstring& name) { return {name, false, false}; }
-DirectoryEntry Dir(const std::wstring& name) { return {name, true, false}; }
-DirectoryEntry Link(const std::wstring& name) { return {name, true, true}; }
+DirectoryEntry File(const std::wstring& name) { return {name, false, false, std::nullopt}; }
+DirectoryEntry Dir(const std::wstring& name) { return {name, true, false, std::nullopt}; }
+DirectoryEntry Link(const std::wstring& name) { return {name, true, true, std::nullopt}; }
 
 // Folders by their path with the trailing "\"; a folder not in the map lists as empty,
 // as a missing or unreadable one does.

@@ -105,3 +105,82 @@ TEST_F(DirectoryListerWin32, PathsPastMaxPathAreWalkedAndIdentified) {
   EXPECT_TRUE(lister.Identity(folder + L"\\").has_value());
   EXPECT_NE(lister.Identity(folder + L"\\"), lister.Identity(kLinks + L"\\long\\"));
 }
+
+namespace {
+
+struct NamedEntry {
+  std::wstring name;
+  bool isDirectory;
+  friend bool operator==(const NamedEntry& a, const NamedEntry& b) { return a.name == b.name && a.isDirectory == b.isDirectory; }
+};
+
+// The folder's entries as FindFirstFileW and FindNextFileW give them.
+std::vector<NamedEntry> FoundEntries(const std::wstring& folder) {
+  std::vector<NamedEntry> found;
+  WIN32_FIND_DATAW data{};
+  HANDLE find = FindFirstFileW(platform::SearchPattern(folder).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return found;
+  do {
+    found.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+std::string Describe(const std::vector<NamedEntry>& entries) {
+  std::string text;
+  for (const auto& e : entries) {
+    char name[MAX_PATH * 3] = {};
+    WideCharToMultiByte(CP_UTF8, 0, e.name.c_str(), -1, name, sizeof(name), nullptr, nullptr);
+    text += std::string(name) + (e.isDirectory ? "\\ " : " ");
+  }
+  return text;
+}
+
+std::vector<NamedEntry> ListedEntries(const std::wstring& folder) {
+  platform::Win32DirectoryLister lister;
+  std::vector<NamedEntry> listed;
+  for (const auto& entry : lister.List(folder)) listed.push_back({entry.name, entry.isDirectory});
+  return listed;
+}
+
+}  // namespace
+
+// The listing through the folder's handle has the same entries in the same order as the
+// find functions, so the catalogue and the browser's lists stay as they were.
+TEST_F(DirectoryListerWin32, ListingMatchesTheFindFunctions) {
+  Touch(kRoot + L"\\a.jpg");
+  Touch(kRoot + L"\\sub\\s.jpg");
+  const std::wstring plain = kLinks + L"\\plain";
+  for (const wchar_t* folder : {L"", L"\\写真 2026", L"\\z", L"\\a"})
+    ASSERT_TRUE(CreateDirectoryW((plain + folder).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  for (const wchar_t* file : {L"\\名前 with spaces.gif", L"\\b.JPG", L"\\noextension", L"\\写真 2026\\p.bmp"})
+    Touch(plain + file);
+  for (const std::wstring& folder : {kRoot + L"\\", kRoot + L"\\sub\\", kRoot + L"\\近道\\", plain + L"\\",
+                                    plain + L"\\写真 2026\\", std::wstring(L"C:\\"), std::wstring(L"C:\\windows\\")}) {
+    SCOPED_TRACE(folder);
+    const auto found = FoundEntries(folder);
+    EXPECT_FALSE(found.empty());
+    const auto listed = ListedEntries(folder);
+    EXPECT_TRUE(listed == found) << Describe(listed) << "\nfound: " << Describe(found);
+  }
+  EXPECT_TRUE(ListedEntries(kRoot + L"\\nowhere\\").empty());
+  EXPECT_TRUE(ListedEntries(kRoot + L"\\a.jpg\\").empty());
+}
+
+// Each sub-folder's identity in the listing is the one its own open gives, for Unix links
+// too (Wine shows them as folders without a link's mark, and reports their target's ID).
+TEST_F(DirectoryListerWin32, ListingIdentitiesAreTheFoldersOwn) {
+  platform::Win32DirectoryLister lister;
+  size_t identified = 0;
+  for (const std::wstring& folder : {kRoot + L"\\", kRoot + L"\\sub\\"}) {
+    for (const auto& entry : lister.List(folder)) {
+      if (!entry.isDirectory || entry.name == L"." || entry.name == L".." || entry.isReparsePoint) continue;
+      SCOPED_TRACE(folder + entry.name);
+      ASSERT_TRUE(entry.identity.has_value());
+      EXPECT_EQ(entry.identity, lister.Identity(folder + entry.name + L"\\"));
+      ++identified;
+    }
+  }
+  EXPECT_EQ(identified, 6u);  // back1, back2, sub, 旅行 and 近道; then sub\self
+}
