@@ -10,6 +10,21 @@ namespace {
 
 constexpr DWORD kBufferChars = 255;
 
+using MciSendStringProc = MCIERROR(WINAPI*)(LPCWSTR, LPWSTR, UINT, HWND);
+
+// winmm.dll is none of the system's known libraries: imported, the loader would look for
+// it beside the program first, before the program could say where libraries come from,
+// and a winmm.dll lying in a downloads folder would run inside the saver. So it is loaded
+// from the system folder, once, and kept for the program's life.
+MciSendStringProc SystemMciSendString() {
+  static const MciSendStringProc send = [] {
+    HMODULE winmm = LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!winmm) return MciSendStringProc{};
+    return reinterpret_cast<MciSendStringProc>(reinterpret_cast<void*>(GetProcAddress(winmm, "mciSendStringW")));
+  }();
+  return send;
+}
+
 std::wstring TextBeforeNul(const wchar_t* buffer, size_t capacity) {
   return std::wstring(buffer, std::find(buffer, buffer + capacity, L'\0'));
 }
@@ -22,7 +37,9 @@ platform::MciReply MciChannelWin32::Send(const std::wstring& command,
   HWND window = callback == platform::MciCallback::SaverWindow
                     ? static_cast<HWND>(callbackWindow)
                     : nullptr;
-  MCIERROR code = mciSendStringW(command.c_str(), reply, kBufferChars, window);
+  // Without the media library every command fails, as on a system without a media device.
+  const MciSendStringProc send = SystemMciSendString();
+  const MCIERROR code = send ? send(command.c_str(), reply, kBufferChars, window) : MCIERR_DEVICE_NOT_INSTALLED;
   return {static_cast<uint32_t>(code), TextBeforeNul(reply, kBufferChars)};
 }
 

@@ -174,8 +174,9 @@ bool WaitForFileSize(const std::wstring& path, size_t count, DWORD timeoutMs);
 // A fresh, empty file name in the temporary folder.
 std::wstring FreshTempFile(const std::wstring& name);
 
-// Wine's per-program setting that makes o_glmk.scr, and no other program, load the system
-// folder's copy of a library instead of Wine's own; taken out again at the end.
+// Wine's per-program setting that makes o_glmk.scr, and no other program, look for a
+// library's files (beside the program, in the system folder) before Wine's own, as Windows
+// does; taken out again at the end.
 class NativeLibraryForTheSaver {
  public:
   explicit NativeLibraryForTheSaver(const std::wstring& library);

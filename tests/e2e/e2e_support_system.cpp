@@ -89,7 +89,8 @@ NativeLibraryForTheSaver::NativeLibraryForTheSaver(const std::wstring& library) 
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kSaverOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return;
-  const wchar_t kNative[] = L"native";
+  // Native first, then Wine's own: the order Windows itself keeps for every library.
+  const wchar_t kNative[] = L"native,builtin";
   set_ = RegSetValueExW(key, library.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kNative), sizeof(kNative)) ==
          ERROR_SUCCESS;
   RegCloseKey(key);

@@ -208,3 +208,34 @@ TEST_P(MusicE2e, SongLoopsWhilePicturesShowAndAKeyEndsBoth) {
 INSTANTIATE_TEST_SUITE_P(
     MusicE2e, MusicE2e,
     testing::Values(SongCase{"plain name", L"song.wav"}, SongCase{"Japanese name with blanks", L"曲 の 名前.WAV"}));
+
+// A winmm.dll lying beside the program (a downloads folder) never runs inside the saver,
+// whatever the switch, with the search order Windows itself keeps (beside the program
+// first): the saver takes the media library from the system folder, and its music plays.
+class PlantedMediaLibrary : public MusicE2e {};
+
+TEST_P(PlantedMediaLibrary, NeverLoadsAndTheMusicStillPlays) {
+  const std::wstring scr = e2e::ScrPath();
+  e2e::PlacedFile planted(e2e::StandInPath(L"winmm.dll"), scr.substr(0, scr.find_last_of(L'\\') + 1) + L"winmm.dll");
+  ASSERT_TRUE(planted.Placed());
+  e2e::NativeLibraryForTheSaver nativeFirst(L"winmm");
+  ASSERT_TRUE(nativeFirst.Set());
+  const std::wstring loads = e2e::FreshTempFile(L"glimmer_winmm_loads.txt");
+  const e2e::EnvironmentChanges environment = {{L"GLIMMER_TEST_WINMM_LOADS", loads}};
+  e2e::WriteSettingsText(Settings(pictures, e2e::Narrow(song)));
+  {
+    SaverProcess preview(L"/P", L"", environment);
+    ASSERT_TRUE(preview.WaitForExit(10000));
+  }
+  EXPECT_EQ(e2e::ReadWideFile(loads), L"") << "/P";
+  SaverProcess saver(L"/S", L"", environment);
+  ASSERT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  EXPECT_TRUE(PollUntil([&] { return FileSize(capture) >= onePlay; }, 20000))
+      << "capture stayed at " << FileSize(capture) << " bytes";
+  e2e::PressKey(VK_SPACE);
+  EXPECT_TRUE(saver.WaitForExit(5000));
+  EXPECT_EQ(e2e::ReadWideFile(loads), L"") << "/S";
+  DeleteFileW(loads.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainSong, PlantedMediaLibrary, testing::Values(SongCase{"plain name", L"song.wav"}));
