@@ -2,7 +2,9 @@
 // the saver's cursor watch does; tools/bench measures their processor time from Linux.
 //   poll: the old wait, polling the tick count every millisecond and pumping on each poll.
 //   wait: sleeping until the next message, the least any wait with that timer can cost.
-// Usage: poll_loop_wine [seconds] [poll|wait]   (default 10 s, poll)
+//   timers: the same with the saver's 100 ms timer beside it, a bare window with the
+//   saver's timers.
+// Usage: poll_loop_wine [seconds] [poll|wait|timers]   (default 10 s, poll)
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +15,8 @@ namespace {
 
 constexpr UINT_PTR kCursorTimer = 3;
 constexpr UINT kCursorTimerMs = 10;
+constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT kIdleTimerMs = 100;
 constexpr wchar_t kClassName[] = L"GlimmerdeckPollLoopBench";
 
 LRESULT CALLBACK PollWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -45,6 +49,8 @@ class PollWindow {
   PollWindow& operator=(const PollWindow&) = delete;
 
   bool Created() const { return window_ != nullptr; }
+  // The saver's second timer, which ages its movement checks and does nothing else.
+  void AddIdleTimer() { SetTimer(window_, kIdleTimer, kIdleTimerMs, nullptr); }
 
  private:
   HWND window_ = nullptr;
@@ -82,8 +88,8 @@ void WaitFor(DWORD durationMs) {
 int wmain(int argc, wchar_t** argv) {
   const int seconds = argc > 1 ? _wtoi(argv[1]) : 10;
   const std::wstring mode = argc > 2 ? argv[2] : L"poll";
-  if (seconds <= 0 || (mode != L"poll" && mode != L"wait")) {
-    std::fprintf(stderr, "usage: poll_loop_wine [seconds > 0] [poll|wait]\n");
+  if (seconds <= 0 || (mode != L"poll" && mode != L"wait" && mode != L"timers")) {
+    std::fprintf(stderr, "usage: poll_loop_wine [seconds > 0] [poll|wait|timers]\n");
     return 2;
   }
   PollWindow window;
@@ -91,6 +97,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "poll_loop_wine: no window (error %lu)\n", GetLastError());
     return 1;
   }
+  if (mode == L"timers") window.AddIdleTimer();
   std::printf("%s for %d s\n", mode == L"poll" ? "polling" : "waiting", seconds);
   std::fflush(stdout);
   const DWORD durationMs = static_cast<DWORD>(seconds) * 1000;

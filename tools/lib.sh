@@ -40,6 +40,14 @@ build_preset() {
   cmake --build --preset "$preset"
 }
 
+# Configures the preset and builds only the named targets (and what they need).
+build_targets() {
+  local preset=$1
+  shift
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" --target "$@"
+}
+
 # A private Wine prefix inside the build folder, whose UI fonts map to Japanese fonts.
 # tools/test and tools/bench each set a prefix of their own before preparing it.
 export WINEDEBUG=-all

@@ -269,3 +269,64 @@ TEST_F(ShowTest, LinksBackToThePictureFolderShowEachPictureOncePerPass) {
   EXPECT_EQ(seen, (std::vector<COLORREF>{kRed, kGreen, kBlue, kYellow, kRed, kGreen, kBlue, kYellow}));
   EXPECT_TRUE(saver.Running());
 }
+
+namespace {
+
+// Milliseconds until the screen's centre shows the colour; -1 when it does not within
+// timeoutMs.
+int MsUntilCentre(COLORREF colour, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    if (e2e::Near(e2e::ScreenPixel(512, 384), colour)) return static_cast<int>(GetTickCount() - start);
+    e2e::Sleep(10);
+  }
+  return -1;
+}
+
+}  // namespace
+
+// The pictures' folder goes away during the show (a card pulled, a share lost) and comes
+// back: the saver keeps running and input, and shows pictures again soon after.
+TEST_F(ShowTest, AVanishedFolderIsShownAgainSoonAfterItReturns) {
+  const std::wstring folder = e2e::FreshFolder(L"vanishing");
+  const std::wstring away = e2e::FreshFolder(L"vanished");
+  const std::wstring incoming = e2e::FreshFolder(L"returning");
+  ASSERT_TRUE(RemoveDirectoryW(away.c_str()));
+  const COLORREF kYellow = RGB(230, 220, 40);
+  for (const wchar_t* name : {L"\\a.bmp", L"\\b.bmp"}) {
+    e2e::WriteSolidBmp(folder + name, 400, 300, kRed);
+    e2e::WriteSolidBmp(incoming + name, 400, 300, kYellow);  // what comes back shows itself
+  }
+  auto saver = Start(folder, {{"Cyuuou", "1"}, {"Speed", "300"}}, 0);
+  ASSERT_GE(MsUntilCentre(kRed, 5000), 0);
+  ASSERT_TRUE(MoveFileW(folder.c_str(), away.c_str()));
+  e2e::Sleep(4000);  // long past the first failures' free run
+  EXPECT_TRUE(saver->Running());
+  ASSERT_TRUE(MoveFileW(incoming.c_str(), folder.c_str()));
+  const int back = MsUntilCentre(kYellow, 5000);
+  EXPECT_GE(back, 0) << "no picture after the folder came back";
+  EXPECT_LE(back, 2000);
+  e2e::PressKey('A');
+  EXPECT_TRUE(saver->WaitForExit(3000));
+}
+
+// A hundred damaged files and one good picture, chosen at random: the failures make no
+// long pauses, so the good picture comes soon.
+TEST_F(ShowTest, OneGoodPictureAmongAHundredDamagedComesSoon) {
+  const std::wstring folder = e2e::FreshFolder(L"damaged");
+  for (int i = 0; i < 100; ++i) {
+    const std::wstring name = folder + L"\\damaged" + std::to_wstring(i);
+    switch (i % 3) {
+      case 0: e2e::WriteBytes(name + L".jpg", "\xFF\xD8\xFF\xE0" + std::string(3000, 'x')); break;
+      case 1: e2e::WriteBytes(name + L".gif", "GIF89a\x10\x00"); break;
+      default: e2e::WriteBytes(name + L".bmp", std::string(2000, 'B')); break;
+    }
+  }
+  e2e::WriteSolidBmp(folder + L"\\good.bmp", 400, 300, kBlue);
+  e2e::WriteSettingsText(Settings(folder, {{"Cyuuou", "1"}, {"Speed", "1000"}}));
+  SaverProcess saver(L"/S");
+  ASSERT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  const int shown = MsUntilCentre(kBlue, 10000);
+  EXPECT_GE(shown, 0) << "the good picture never came";
+  EXPECT_LE(shown, 2000);
+}
