@@ -21,11 +21,14 @@ bool ShouldDescend(const platform::DirectoryEntry& entry) {
   return entry.isDirectory && !entry.name.empty() && entry.name != L"." && entry.name != L"..";
 }
 
-// The listing's identity spares opening every folder once more; a link's must come from
-// opening it, which leads to the folder it points to.
+// A folder that is no link lies on the volume of the folder that lists it, so the file ID
+// from the listing tells which it is without opening it once more (which, reading the
+// volume's serial number, costs more than listing it). A link's must come from opening
+// it, which leads to the folder it points to.
 std::optional<platform::FolderIdentity> IdentityOf(const platform::DirectoryEntry& entry,
+                                                   const std::optional<platform::FolderIdentity>& lister,
                                                    const std::wstring& path, const ScanPorts& ports) {
-  if (!entry.isReparsePoint && entry.identity) return entry.identity;
+  if (!entry.isReparsePoint && entry.fileId && lister) return platform::FolderIdentity{lister->volume, *entry.fileId};
   return ports.lister.Identity(path);
 }
 
@@ -83,7 +86,7 @@ void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
       const size_t parentLength = path.size();
       path += entry.name;
       path += L'\\';
-      auto identity = IdentityOf(entry, path, ports);
+      auto identity = IdentityOf(entry, folder.identity, path, ports);
       // A link whose target cannot be told apart might lead back: it is not followed.
       if ((entry.isReparsePoint && !identity) || IsOnPath(identity, open)) {
         path.resize(parentLength);

@@ -8,11 +8,14 @@
 
 namespace platform {
 
+// A file's ID on its volume, laid out as a 128-bit ID: a 64-bit one in its low bytes.
+using FileId = std::array<uint8_t, 16>;
+
 // Which folder a path leads to, whatever links it passes through: its volume and its
 // file ID on that volume. Two paths with the same identity are the same folder.
 struct FolderIdentity {
   uint64_t volume = 0;
-  std::array<uint8_t, 16> fileId{};
+  FileId fileId{};
 
   friend bool operator==(const FolderIdentity& a, const FolderIdentity& b) {
     return a.volume == b.volume && a.fileId == b.fileId;
@@ -26,9 +29,9 @@ struct DirectoryEntry {
   // A link to another place (symbolic link, junction, mounted folder). A listing knows
   // only the link's own identity, not that of the folder it leads to.
   bool isReparsePoint = false;
-  // The folder's identity as the listing reports it, for folders that are not links;
-  // nothing when the listing does not tell.
-  std::optional<FolderIdentity> identity;
+  // The entry's file ID on the volume of the folder listed, as the listing reports it;
+  // nothing when the listing does not tell. A link's is the link's own.
+  std::optional<FileId> fileId;
 };
 
 class DirectoryLister {

@@ -67,14 +67,18 @@ UniqueHandle OpenFolder(const std::wstring& folder, DWORD access) {
   return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-// Laid out as the 128-bit ID of the same folder would be: a 64-bit ID in its low bytes.
 // An ID of 0 says nothing.
+std::optional<FileId> FileIdFrom(const void* id, size_t idBytes) {
+  FileId fileId{};
+  memcpy(fileId.data(), id, idBytes);
+  if (fileId == FileId{}) return std::nullopt;
+  return fileId;
+}
+
 std::optional<FolderIdentity> IdentityFrom(uint64_t volume, const void* id, size_t idBytes) {
-  FolderIdentity identity;
-  identity.volume = volume;
-  memcpy(identity.fileId.data(), id, idBytes);
-  if (identity.fileId == std::array<uint8_t, 16>{}) return std::nullopt;
-  return identity;
+  const auto fileId = FileIdFrom(id, idBytes);
+  if (!fileId) return std::nullopt;
+  return FolderIdentity{volume, *fileId};
 }
 
 // The 128-bit file ID where the file system gives one, else the volume serial number and
@@ -82,7 +86,7 @@ std::optional<FolderIdentity> IdentityFrom(uint64_t volume, const void* id, size
 std::optional<FolderIdentity> IdentityOfOpenFolder(HANDLE folder) {
   FILE_ID_INFO id{};
   if (GetFileInformationByHandleEx(folder, FileIdInfo, &id, sizeof(id))) {
-    static_assert(sizeof(id.FileId.Identifier) == sizeof(FolderIdentity{}.fileId));
+    static_assert(sizeof(id.FileId.Identifier) == sizeof(FileId));
     if (auto identity = IdentityFrom(id.VolumeSerialNumber, id.FileId.Identifier, sizeof(id.FileId.Identifier)))
       return identity;
   }
@@ -111,10 +115,10 @@ struct BothNamesListing {
 
 constexpr size_t kListingBufferBytes = 64 * 1024;
 
-// Lists an open folder in one of the forms, giving each folder entry the identity the
-// listing reports on the folder's own volume. False when the form is not supported.
+// Lists an open folder in one of the forms, with each folder entry's file ID. False when
+// the form is not supported.
 template <typename Form>
-bool ListOpenFolder(HANDLE folder, std::optional<FolderIdentity> own, std::vector<DirectoryEntry>& entries) {
+bool ListOpenFolder(HANDLE folder, std::vector<DirectoryEntry>& entries) {
   std::vector<uint64_t> buffer(kListingBufferBytes / sizeof(uint64_t));
   while (GetFileInformationByHandleEx(folder, Form::kClass, buffer.data(), kListingBufferBytes)) {
     const auto* at = reinterpret_cast<const uint8_t*>(buffer.data());
@@ -124,8 +128,7 @@ bool ListOpenFolder(HANDLE folder, std::optional<FolderIdentity> own, std::vecto
       entry.name.assign(record.FileName, record.FileNameLength / sizeof(wchar_t));
       entry.isDirectory = (record.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       entry.isReparsePoint = IsLink(record.FileAttributes, Form::Tag(record));
-      if (entry.isDirectory && !entry.isReparsePoint && own)
-        entry.identity = IdentityFrom(own->volume, Form::Id(record), Form::kIdBytes);
+      if (entry.isDirectory) entry.fileId = FileIdFrom(Form::Id(record), Form::kIdBytes);
       entries.push_back(std::move(entry));
       if (record.NextEntryOffset == 0) break;
       at += record.NextEntryOffset;
@@ -172,16 +175,15 @@ std::optional<FolderIdentity> Win32DirectoryLister::Identity(const std::wstring&
   return IdentityOfOpenFolder(handle.get());
 }
 
-// The listing of the open folder gives every sub-folder's identity with its name, so the
+// The listing of the open folder gives every sub-folder's file ID with its name, so the
 // scan need not open each sub-folder once more to tell whether it was met before. Where
-// the folder cannot be listed that way, the plain listing, without identities, serves.
+// the folder cannot be listed that way, the plain listing, without file IDs, serves.
 std::vector<DirectoryEntry> Win32DirectoryLister::List(const std::wstring& folder) {
-  UniqueHandle handle = OpenFolder(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
+  UniqueHandle handle = OpenFolder(folder, FILE_LIST_DIRECTORY | SYNCHRONIZE);
   if (handle) {
-    const auto own = IdentityOfOpenFolder(handle.get());
     std::vector<DirectoryEntry> entries;
-    if (ListOpenFolder<ExtendedListing>(handle.get(), own, entries) ||
-        ListOpenFolder<BothNamesListing>(handle.get(), own, entries)) {
+    if (ListOpenFolder<ExtendedListing>(handle.get(), entries) ||
+        ListOpenFolder<BothNamesListing>(handle.get(), entries)) {
       // The find functions leave out a drive root's "." and "..", which some systems list.
       if (IsDriveRoot(folder)) entries.erase(std::remove_if(entries.begin(), entries.end(), IsDotEntry), entries.end());
       return entries;

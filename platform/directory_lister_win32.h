@@ -10,7 +10,7 @@ namespace platform {
 
 class Win32DirectoryLister : public DirectoryLister {
  public:
-  // Through the open folder's handle, with every sub-folder's identity; where that cannot
+  // Through the open folder's handle, with every sub-folder's file ID; where that cannot
   // be done, through FindFirstFileW and FindNextFileW, without them.
   std::vector<DirectoryEntry> List(const std::wstring& folder) override;
   // The 128-bit file ID where the file system gives one, else the volume serial number and

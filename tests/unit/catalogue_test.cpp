@@ -184,8 +184,9 @@ TEST(PicturesCatalogue, MarkedLinksAreFollowedUnlessTheyLeadBack) {
                                                  L"pump", L"list C:\\P\\real\\"}));
 }
 
-// The listing names each plain sub-folder's identity, so no folder is opened once more to
-// read it; a marked link's identity in a listing is the link's own, so a link is opened.
+// The listing names each plain sub-folder's file ID, which with the volume of the folder
+// listed tells the folder, so no folder is opened once more to read it; a marked link's
+// ID in a listing is the link's own, so a link is opened.
 TEST(PicturesCatalogue, IdentitiesFromTheListingSpareTheOpens) {
   FakeTree tree;
   tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), Dir(L"sub"), Dir(L"up"), Link(L"elsewhere"),
@@ -196,15 +197,21 @@ TEST(PicturesCatalogue, IdentitiesFromTheListingSpareTheOpens) {
   tree.folders[L"C:\\P\\unknown\\"] = {File(L"u.jpg")};
   tree.folders[L"C:\\P\\sub\\self\\"] = {File(L"never.jpg")};
   auto& root = tree.folders[L"C:\\P\\"];
-  root[2].identity = Id(2);
-  root[3].identity = Id(1);  // an unmarked link back to the picture folder
-  root[4].identity = Id(1);  // the link's own identity, which says nothing of its target
-  tree.folders[L"C:\\P\\sub\\"][1].identity = Id(2);
+  root[2].fileId = Id(2).fileId;
+  root[3].fileId = Id(1).fileId;  // an unmarked link back to the picture folder
+  root[4].fileId = Id(1).fileId;  // the link's own ID, which says nothing of its target
+  tree.folders[L"C:\\P\\sub\\"][1].fileId = Id(2).fileId;
   tree.ids = {{L"C:\\P\\", Id(1)}, {L"C:\\P\\elsewhere\\", Id(7)}};
   EXPECT_EQ(tree.Scan(1, L"C:\\P", true),
             (Paths{L"C:\\P\\sub\\s.jpg", L"C:\\P\\elsewhere\\e.jpg", L"C:\\P\\unknown\\u.jpg"}));
   // Opened: the picture folder, the link, and the folder the listing could not tell.
   EXPECT_EQ(tree.identified, (std::vector<std::wstring>{L"C:\\P\\", L"C:\\P\\elsewhere\\", L"C:\\P\\unknown\\"}));
+  // Below a folder whose own identity is unknown, the IDs tell nothing: each is opened.
+  FakeTree unknownRoot = tree;
+  unknownRoot.ids.erase(L"C:\\P\\");
+  unknownRoot.identified.clear();
+  unknownRoot.Scan(1, L"C:\\P", true);
+  EXPECT_EQ(unknownRoot.identified.size(), 6u);
 }
 
 TEST(PicturesCatalogue, JapaneseNamesAreListed) {

@@ -168,17 +168,20 @@ TEST_F(DirectoryListerWin32, ListingMatchesTheFindFunctions) {
   EXPECT_TRUE(ListedEntries(kRoot + L"\\a.jpg\\").empty());
 }
 
-// Each sub-folder's identity in the listing is the one its own open gives, for Unix links
-// too (Wine shows them as folders without a link's mark, and reports their target's ID).
-TEST_F(DirectoryListerWin32, ListingIdentitiesAreTheFoldersOwn) {
+// Each sub-folder's file ID in the listing, on the listed folder's volume, is the identity
+// its own open gives, for Unix links too (Wine shows them as folders without a link's
+// mark, and reports their target's ID).
+TEST_F(DirectoryListerWin32, ListingFileIdsGiveTheFoldersOwnIdentity) {
   platform::Win32DirectoryLister lister;
   size_t identified = 0;
   for (const std::wstring& folder : {kRoot + L"\\", kRoot + L"\\sub\\"}) {
+    const auto own = lister.Identity(folder);
+    ASSERT_TRUE(own.has_value());
     for (const auto& entry : lister.List(folder)) {
       if (!entry.isDirectory || entry.name == L"." || entry.name == L".." || entry.isReparsePoint) continue;
       SCOPED_TRACE(folder + entry.name);
-      ASSERT_TRUE(entry.identity.has_value());
-      EXPECT_EQ(entry.identity, lister.Identity(folder + entry.name + L"\\"));
+      ASSERT_TRUE(entry.fileId.has_value());
+      EXPECT_EQ((platform::FolderIdentity{own->volume, *entry.fileId}), lister.Identity(folder + entry.name + L"\\"));
       ++identified;
     }
   }
