@@ -137,8 +137,9 @@ bool DecodeOnScreen(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, c
 // from the cache cost a fraction of a millisecond. An unreadable file gives no bytes, and
 // the decoder then decides.
 std::vector<uint8_t> ReadHead(const std::wstring& path) {
-  platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  platform::UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file || file.get() == INVALID_HANDLE_VALUE) return {};
   std::vector<uint8_t> head(kHeadBytes);
   DWORD read = 0;

@@ -123,7 +123,8 @@ TEST(GifScreen, NoAnswerFromBytesThatAreNoGifOrEndEarly) {
 
 // Cut anywhere before the image descriptor's last byte, no answer; from there on, the frame.
 TEST(GifScreen, ACutHeadGivesNoAnswerUntilTheFrameIsWhole) {
-  const Bytes bytes = Join({Header("GIF89a", 100, 80, 3), Comment("hello"), GraphicControl(), ImageDescriptor(7, 8, 9, 10)});
+  const Bytes bytes =
+      Join({Header("GIF89a", 100, 80, 3), Comment("hello"), GraphicControl(), ImageDescriptor(7, 8, 9, 10)});
   const size_t descriptorEnd = bytes.size() - 5;  // the picture data after the 10-byte descriptor
   for (size_t size = 0; size <= bytes.size(); ++size) {
     SCOPED_TRACE(size);

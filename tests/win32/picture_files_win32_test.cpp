@@ -124,7 +124,8 @@ TEST_F(PictureFiles, AnInterlacedGifHasItsRowsInOrder) {
   ASSERT_EQ(picture.height, 48);
   int wrong = 0;
   for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 64; ++x) wrong += Near(picture.pixels[static_cast<size_t>(y) * 64 + x], QuadrantAt(x, y, 64, 48), 0) ? 0 : 1;
+    for (int x = 0; x < 64; ++x)
+      wrong += Near(picture.pixels[static_cast<size_t>(y) * 64 + x], QuadrantAt(x, y, 64, 48), 0) ? 0 : 1;
   EXPECT_EQ(wrong, 0);
 }
 
