@@ -144,3 +144,15 @@ foreach(test win32_tests e2e_tests)
     set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED alsa_capture)
   endif()
 endforeach()
+
+# Pictures as other programs write them, made with Debian's tools: Exif orientations, GIF
+# screens, interlaced and transparent GIFs, a BMP with alpha.
+add_test(NAME test_pictures COMMAND ${CMAKE_SOURCE_DIR}/tools/test-pictures setup)
+add_test(NAME test_pictures_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tools/test-pictures cleanup)
+set_tests_properties(test_pictures PROPERTIES FIXTURES_SETUP test_pictures)
+set_tests_properties(test_pictures_cleanup PROPERTIES FIXTURES_CLEANUP test_pictures)
+foreach(test win32_tests e2e_tests)
+  if(TEST ${test})
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED test_pictures)
+  endif()
+endforeach()

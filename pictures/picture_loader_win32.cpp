@@ -7,6 +7,9 @@
 #include <new>
 #include <vector>
 
+#include "pictures/gif_screen.h"
+#include "pictures/orientation.h"
+#include "pictures/picture_plan.h"
 #include "pictures/pixel_transfer.h"
 #include "platform/win32_handles.h"
 
@@ -89,6 +92,62 @@ bool CopyFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT w
   return CopyConverted(factory, frame, width, height, pixels);
 }
 
+// The frame at its own size.
+bool DecodeFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT width, UINT height,
+                 LoadedPicture& decoded) {
+  try {
+    decoded.pixels.resize(size_t{width} * height);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (!CopyFrame(factory, frame, width, height, decoded.pixels.data())) return false;
+  decoded.width = static_cast<int32_t>(width);
+  decoded.height = static_cast<int32_t>(height);
+  return true;
+}
+
+// Turned on this thread right after the decode, while the pixels are still in the cache
+// as far as they fit.
+bool DecodeUpright(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT width, UINT height,
+                   Orientation turn, LoadedPicture& decoded) {
+  return DecodeFrame(factory, frame, width, height, decoded) && TurnUpright(decoded, turn);
+}
+
+// The system's GIF decoder gives the first frame alone, at its own size; the show is given
+// the whole logical screen with the frame at its place and the rest transparent.
+bool DecodeOnScreen(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, const GifScreen& screen,
+                    LoadedPicture& decoded) {
+  LoadedPicture alone;
+  if (!DecodeFrame(factory, frame, screen.frameWidth, screen.frameHeight, alone)) return false;
+  try {
+    decoded.pixels.resize(size_t{screen.width} * screen.height);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  PlaceOnScreen(alone.pixels.data(), screen, decoded.pixels.data());
+  decoded.width = static_cast<int32_t>(screen.width);
+  decoded.height = static_cast<int32_t>(screen.height);
+  decoded.hasAlpha = true;
+  return true;
+}
+
+// The file's first bytes, for its Exif orientation or GIF screen. They are read through a
+// handle of their own rather than through the decoder's stream, so that the decode itself
+// stays exactly as it is; the second open and one read of pages the decoder then reads
+// from the cache cost a fraction of a millisecond. An unreadable file gives no bytes, and
+// the decoder then decides.
+std::vector<uint8_t> ReadHead(const std::wstring& path) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  platform::UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file || file.get() == INVALID_HANDLE_VALUE) return {};
+  std::vector<uint8_t> head(kHeadBytes);
+  DWORD read = 0;
+  if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return {};
+  head.resize(read);
+  return head;
+}
+
 }  // namespace
 
 std::optional<uint64_t> SystemMemoryStatus::AvailablePhysicalBytes() {
@@ -106,6 +165,8 @@ bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture) {
 bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory) {
   IWICImagingFactory* factory = Factory();
   if (!factory) return false;
+  const std::vector<uint8_t> headBytes = ReadHead(path);
+  const PictureHead head = ReadPictureHead(headBytes.data(), headBytes.size());
   platform::ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                 WICDecodeMetadataCacheOnDemand, &decoder)))
@@ -114,16 +175,12 @@ bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform:
   if (FAILED(decoder->GetFrame(0, &frame))) return false;
   UINT width = 0, height = 0;
   if (FAILED(frame->GetSize(&width, &height))) return false;
-  if (!DecodeAllowed(width, height, memory)) return false;
+  const PicturePlan plan = PlanPicture(width, height, head);
+  if (!DecodeAllowed(plan.width, plan.height, memory, plan.scratchPixels)) return false;
   LoadedPicture decoded;
-  try {
-    decoded.pixels.resize(size_t{width} * height);
-  } catch (const std::bad_alloc&) {
+  if (plan.onScreen ? !DecodeOnScreen(factory, frame.p, *head.gif, decoded)
+                    : !DecodeUpright(factory, frame.p, width, height, plan.turn, decoded))
     return false;
-  }
-  if (!CopyFrame(factory, frame.p, width, height, decoded.pixels.data())) return false;
-  decoded.width = static_cast<int32_t>(width);
-  decoded.height = static_cast<int32_t>(height);
   picture = std::move(decoded);
   return true;
 }

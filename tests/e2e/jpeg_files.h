@@ -82,6 +82,16 @@ inline std::string WithFrameSize(std::string jpeg, uint16_t width, uint16_t heig
   return {};
 }
 
+// The JPEG with an Exif segment right after its start marker whose first image directory
+// holds only the orientation tag (big-endian, as many cameras write it).
+inline std::string WithExifOrientation(const std::string& jpeg, uint16_t orientation) {
+  if (jpeg.size() < 2) return {};
+  const unsigned char segment[] = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
+                                   0x01, 0x12, 0, 3, 0, 0, 0, 1, static_cast<unsigned char>(orientation >> 8),
+                                   static_cast<unsigned char>(orientation & 0xFF), 0, 0, 0, 0, 0, 0};
+  return jpeg.substr(0, 2) + std::string(reinterpret_cast<const char*>(segment), sizeof(segment)) + jpeg.substr(2);
+}
+
 // A picture with detail everywhere, as a photograph has: smooth colour ramps crossed by
 // fine stripes, so that the decoder has as much to do as with a real picture.
 inline BgrRowMaker PhotoLikeRows(UINT width, UINT height) {

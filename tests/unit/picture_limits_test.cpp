@@ -48,3 +48,33 @@ TEST(PictureLimits, DecodedPixelsMayTakeAQuarterOfTheMemoryFreeNow) {
     EXPECT_EQ(memory.asked, c.asked);
   }
 }
+
+// A second buffer needed while the picture is made (a quarter turn's, a GIF frame's before
+// it is put on its screen) counts against the free memory with the picture.
+TEST(PictureLimits, ASecondBufferCountsWithThePicture) {
+  struct Case {
+    uint32_t width, height;
+    uint64_t scratch;
+    std::optional<uint64_t> available;
+    bool allowed;
+    int asked;
+  };
+  const uint64_t photo = 4000 * 3000;
+  const Case cases[] = {
+      {3000, 4000, photo, 2 * photo * 16, true, 1},        // a turned photo and its stored pixels
+      {3000, 4000, photo, 2 * photo * 16 - 1, false, 1},
+      {3000, 4000, 0, 2 * photo * 16 - 1, true, 1},
+      {100, 80, 1200, 9200 * 16, true, 1},                 // a GIF screen and its frame
+      {100, 80, 1200, 9200 * 16 - 1, false, 1},
+      {1, 1, uint64_t{1} << 28, 64 * kGiB, true, 1},       // the frame at the pixel-count limit
+      {1, 1, (uint64_t{1} << 28) + 1, 64 * kGiB, false, 0},  // a forged frame past it
+      {1, 1, uint64_t{65535} * 65535, std::nullopt, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " and " << c.scratch);
+    FakeMemory memory;
+    memory.available = c.available;
+    EXPECT_EQ(pictures::DecodeAllowed(c.width, c.height, memory, c.scratch), c.allowed);
+    EXPECT_EQ(memory.asked, c.asked);
+  }
+}

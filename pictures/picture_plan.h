@@ -1,0 +1,41 @@
+#pragma once
+// How a decoded first frame becomes the picture the show is given: a JPEG turned upright by
+// its Exif orientation, a GIF's frame put on its logical screen. Decided from the file's
+// first bytes and the frame's size, before any pixels are allocated.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "pictures/exif_orientation.h"
+#include "pictures/gif_screen.h"
+
+namespace pictures {
+
+// How many of a file's first bytes the loader reads for its head: every Exif segment
+// (at most 65537 bytes) fits, after any segments a JPEG puts before it.
+inline constexpr size_t kHeadBytes = 128 * 1024;
+
+// What a file's first bytes say.
+struct PictureHead {
+  Orientation orientation = Orientation::AsStored;  // of a JPEG
+  std::optional<GifScreen> gif;                     // of a GIF
+};
+
+PictureHead ReadPictureHead(const uint8_t* bytes, size_t size);
+
+struct PicturePlan {
+  uint32_t width = 0, height = 0;  // of the picture shown
+  Orientation turn = Orientation::AsStored;
+  // The frame is put on the GIF's screen (head.gif) instead of being shown bare.
+  bool onScreen = false;
+  // A second buffer needed while the picture is made: the frame before it is put on its
+  // screen, or the turned pixels.
+  uint64_t scratchPixels = 0;
+};
+
+// A frame goes on its screen only when the decoder's frame is the one the head describes
+// and the screen is more than that frame at (0, 0); a decoder that reports the screen's size
+// has put it there itself, and a head that disagrees with the decoder is not trusted.
+PicturePlan PlanPicture(uint32_t frameWidth, uint32_t frameHeight, const PictureHead& head);
+
+}  // namespace pictures
