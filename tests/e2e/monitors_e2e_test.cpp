@@ -120,6 +120,14 @@ std::vector<Box> Sorted(std::vector<Box> boxes) {
   return boxes;
 }
 
+Box BoundingBox(const std::vector<Box>& boxes) {
+  Box all = boxes.at(0);
+  for (const auto& b : boxes)
+    all = {std::min(all.left, b.left), std::min(all.top, b.top), std::max(all.right, b.right),
+           std::max(all.bottom, b.bottom)};
+  return all;
+}
+
 std::vector<Box> ReportedMonitors() {
   std::vector<Box> monitors;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
@@ -149,7 +157,8 @@ struct Differences {
   size_t count = 0;
   std::string first;
   void Add(int x, int y, COLORREF got, const char* wanted) {
-    if (count++ < 5) first += " (" + std::to_string(x) + ", " + std::to_string(y) + ") " + ColourText(got) + " not " + wanted + ";";
+    if (count++ >= 5) return;
+    first += " (" + std::to_string(x) + ", " + std::to_string(y) + ") " + ColourText(got) + " not " + wanted + ";";
   }
 };
 
@@ -177,6 +186,7 @@ class MonitorsTest : public testing::Test {
     ASSERT_TRUE(monitors.has_value()) << layout_ << " is no layout";
     for (const auto& m : *monitors) monitors_.push_back({m.left, m.top, m.right, m.bottom});
     ASSERT_GE(monitors_.size(), 2u);
+    ASSERT_EQ(BoundingBox(monitors_), Desk()) << "the union written for " << layout_ << " is not the layout's";
     ASSERT_EQ(ReportedMonitors(), Sorted(monitors_)) << "Wine does not report the monitors of " << layout_;
     e2e::RemoveSettings();
     e2e::SetUsePassword(false);
