@@ -48,10 +48,4 @@ std::optional<std::vector<platform::Rect>> ParseMonitorLayout(const std::string&
   return monitors;
 }
 
-bool OnAMonitor(const std::vector<platform::Rect>& monitors, int x, int y) {
-  for (const auto& m : monitors)
-    if (x >= m.left && x < m.right && y >= m.top && y < m.bottom) return true;
-  return false;
-}
-
 }  // namespace e2e

@@ -13,8 +13,4 @@ namespace e2e {
 // The monitors in the order written; nothing when the text is no such layout.
 std::optional<std::vector<platform::Rect>> ParseMonitorLayout(const std::string& text);
 
-// True when a monitor shows the pixel: on a desktop of several monitors, what a screen
-// read gives elsewhere is garbage.
-bool OnAMonitor(const std::vector<platform::Rect>& monitors, int x, int y);
-
 }  // namespace e2e

@@ -276,6 +276,8 @@ class MonitorsTest : public testing::Test {
     return painted;
   }
 
+  // On a desktop of several monitors, what a screen read gives where no monitor is, is
+  // garbage.
   bool OnAMonitor(int x, int y) const {
     for (const auto& m : monitors_)
       if (m.Holds(x, y)) return true;
