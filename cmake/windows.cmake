@@ -97,7 +97,7 @@ if(E2E_TESTS)
   glimmer_windows_test(e2e_tests ${E2E_TESTS})
   add_dependencies(e2e_tests o_glmk password_cpl mpr_standin winmm_standin show_watch)
   target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr" GLIMMER_STAND_INS=L"stand-ins")
-  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-LockedSettings*:*WithoutPasswordChange*)
+  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-LockedSettings*:*WithoutPasswordChange*:Monitors*)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
   # A drive the system lists but cannot read, for the folder browser's drive list.
   add_test(NAME missing_medium_drive COMMAND ${CMAKE_SOURCE_DIR}/tools/missing-medium-drive setup)
@@ -124,6 +124,24 @@ if(E2E_TESTS)
   add_test(NAME e2e_password_change_missing COMMAND e2e_tests --gtest_filter=*WithoutPasswordChange*)
   set_tests_properties(e2e_password_change_missing PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
                        ENVIRONMENT "${JAPANESE_ENV}" FIXTURES_REQUIRED mpr_standin)
+  # Desktops of two monitors, each made by tools/monitor-rig for its own run, in a prefix of
+  # its own: an 800 x 600 monitor left of and above the 1024 x 768 primary (negative
+  # coordinates), one right of it and one above it. The test finds the figures it wants
+  # by the layout the rig names.
+  set(MONITOR_LAYOUTS
+      "left_above=1024x768+0+0,800x600-800-100"
+      "right=1024x768+0+0,800x600+1024+0"
+      "above=1024x768+0+0,800x600+100-600")
+  foreach(entry ${MONITOR_LAYOUTS})
+    string(REPLACE "=" ";" parts ${entry})
+    list(GET parts 0 name)
+    list(GET parts 1 layout)
+    add_test(NAME e2e_monitors_${name}
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/monitor-rig ${layout} ${CMAKE_CROSSCOMPILING_EMULATOR}
+                     $<TARGET_FILE:e2e_tests> --gtest_filter=Monitors*)
+    set_tests_properties(e2e_monitors_${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
+  endforeach()
+
   set(SETTINGS_FILE_USERS)
   foreach(test e2e_tests win32_tests win32_settings_c_locale e2e_password_change_missing)
     if(TEST ${test})

@@ -2,8 +2,8 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
-PACKAGES="cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick x11-utils
-  fonts-ipafont-gothic fonts-wine openbox googletest libgtest-dev libbenchmark-dev locales e2fsprogs
+PACKAGES="cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xserver-xephyr xauth imagemagick
+  x11-utils fonts-ipafont-gothic fonts-wine openbox googletest libgtest-dev libbenchmark-dev locales e2fsprogs
   libimage-exiftool-perl giflib-tools"
 
 say() { printf '== %s\n' "$*" >&2; }
@@ -208,10 +208,30 @@ make_demo_pictures() {
   touch "$dir/.done"
 }
 
-# An Xvfb of its own on a display it finds free, and a window manager on it. Xvfb writes
-# the display's number to the descriptor -displayfd names once it accepts clients (on a
-# fixed display held by another server, Xvfb would fail and a readiness check would pass
-# against the other server).
+# Starts the X server "$@" (Xvfb, Xephyr) on a display it finds free itself: with
+# -displayfd it writes the display's number to that descriptor once it accepts clients (on
+# a fixed display held by another server, it would fail and a readiness check would pass
+# against the other server). Sets X_PID and X_DISPLAY.
+launch_x_server() {
+  local number_file number=""
+  number_file=$(mktemp)
+  "$@" -displayfd 3 3>"$number_file" >/dev/null 2>&1 &
+  X_PID=$!
+  for _ in $(seq 100); do
+    number=$(sed -n 's/^\([0-9][0-9]*\)$/\1/p' "$number_file")
+    [ -n "$number" ] && break
+    kill -0 "$X_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$number_file"
+  if [ -z "$number" ]; then
+    say "FAILED: $1 did not start"
+    return 1
+  fi
+  X_DISPLAY=":$number"
+}
+
+# An Xvfb of its own on a display it finds free, and a window manager on it.
 #
 # The window manager: without one, Wine's X11 driver waits 2 s for every hide of a
 # top-level window (wait_for_withdrawn_state) and no window has a caption. Openbox keeps
@@ -222,22 +242,9 @@ make_demo_pictures() {
 # then counted movements no test made (7 runs in 10 of the mouse-sensitivity test while
 # another Wine program ran on the machine, none under openbox).
 start_xvfb() {
-  local number_file number=""
-  number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE}x24" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    number=$(sed -n 's/^\([0-9][0-9]*\)$/\1/p' "$number_file")
-    [ -n "$number" ] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  rm -f "$number_file"
-  if [ -z "$number" ]; then
-    say "FAILED: Xvfb did not start"
-    return 1
-  fi
-  export DISPLAY=":$number"
+  launch_x_server Xvfb -screen 0 "${SCREEN_SIZE}x24" -nolisten tcp || return 1
+  XVFB_PID=$X_PID
+  export DISPLAY=$X_DISPLAY
   openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
   # A window manager announces itself with _NET_SUPPORTING_WM_CHECK on the root window.

@@ -317,8 +317,7 @@ bool Near(COLORREF got, COLORREF want, int tolerance) {
          std::abs(GetBValue(got) - GetBValue(want)) <= tolerance;
 }
 
-// The whole screen at one moment, as 0x00RRGGBB values row by row.
-std::vector<uint32_t> CaptureScreen(int width, int height) {
+std::vector<uint32_t> CaptureScreen(int width, int height, int left, int top) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -331,7 +330,7 @@ std::vector<uint32_t> CaptureScreen(int width, int height) {
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
   memcpy(pixels.data(), bits, pixels.size() * 4);
   SelectObject(memory, old);
   DeleteObject(bitmap);

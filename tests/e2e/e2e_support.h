@@ -75,8 +75,9 @@ void MoveCursor(int x, int y);
 void Click(int x, int y);
 // True when every colour component is within tolerance of want.
 bool Near(COLORREF got, COLORREF want, int tolerance = 24);
-// The whole screen at one moment, as 0x00RRGGBB values row by row.
-std::vector<uint32_t> CaptureScreen(int width, int height);
+// The screen at one moment from (left, top) in virtual-screen pixels, as 0x00RRGGBB
+// values row by row.
+std::vector<uint32_t> CaptureScreen(int width, int height, int left = 0, int top = 0);
 
 }  // namespace e2e
 
