@@ -23,6 +23,7 @@ class ThreadWorker : public Worker {
   // One MsgWaitForMultipleObjectsEx over the job's end and the message queue, with the
   // flags of the show's waits.
   bool WaitForJobOrMessage() override;
+  bool HasThread() const override { return thread_ != nullptr; }
 
  private:
   static DWORD WINAPI ThreadMain(void* self);
