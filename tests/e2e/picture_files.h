@@ -112,4 +112,20 @@ inline std::string Bmp32(int32_t width, int32_t height, const std::vector<uint32
   return file;
 }
 
+// Noise in every channel, in 0xAARRGGBB; a third of the 16 x 16 squares transparent, the
+// rest at opacities from 0 to 255.
+inline std::vector<uint32_t> NoiseWithOpacity(int32_t width, int32_t height) {
+  std::vector<uint32_t> pixels;
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      uint32_t h = static_cast<uint32_t>(x) * 2654435761u ^ static_cast<uint32_t>(y) * 2246822519u;
+      h ^= h >> 13;
+      h *= 3266489917u;
+      const uint32_t opacity = (x / 16 + y / 16) % 3 == 0 ? 0 : static_cast<uint32_t>(x * 7 + y * 3) & 0xFF;
+      pixels.push_back(opacity << 24 | (h & 0x00FFFFFF));
+    }
+  }
+  return pixels;
+}
+
 }  // namespace picture_files
