@@ -65,8 +65,8 @@ Prepared& ThePictures() {
 void Paint(benchmark::State& state, bool withAlpha, int threads) {
   Prepared& p = ThePictures();
   const std::vector<uint32_t>& pixels = withAlpha ? p.withAlpha : p.opaque;
-  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), kPicture.width,
-                                     kPicture.height, size_t(kPicture.width) * 4, withAlpha};
+  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), kPicture.width, kPicture.height,
+                                     size_t(kPicture.width) * 4, withAlpha};
   const pictures::PaintTarget target{reinterpret_cast<uint8_t*>(p.buffer.data()), kArea.width, kArea.height,
                                      size_t(kArea.width) * 4};
   const show::Placement place = show::PlacePicture(kPicture, kArea, {true, true, true}, 0.0f, 0.0f);
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   for (const bool withAlpha : {false, true})
     for (const int threads : {1, 2}) {
-      const std::string name = std::string(withAlpha ? "WithOpacity" : "Opaque") + (threads == 2 ? "x2" : "") +
-                               "/4000x3000_into_1920x1080";
+      const std::string name =
+          std::string(withAlpha ? "WithOpacity" : "Opaque") + (threads == 2 ? "x2" : "") + "/4000x3000_into_1920x1080";
       benchmark::RegisterBenchmark(name.c_str(), Paint, withAlpha, threads)->Unit(benchmark::kMillisecond);
     }
   benchmark::RunSpecifiedBenchmarks();

@@ -94,15 +94,14 @@ bool MeasureCase(const Case& c, int runs, platform::Worker& worker, double& pain
   Buffer buffer(c.area.width, c.area.height);
   if (!buffer.Ready()) return false;
   const show::Placement place = show::PlacePicture(c.picture, c.area, {true, true, true}, 0.0f, 0.0f);
-  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), c.picture.width,
-                                     c.picture.height, static_cast<size_t>(c.picture.width) * 4, false};
+  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), c.picture.width, c.picture.height,
+                                     static_cast<size_t>(c.picture.width) * 4, false};
   const BITMAPINFO info = Buffer::Info(c.picture.width, c.picture.height);
   Pump pump;
   std::vector<double> paints, stretches;
   for (int run = 0; run < runs; ++run) {
-    paints.push_back(TimeMs([&] {
-      pictures::PaintPicture(source, place.position, place.size, buffer.Target(), pump, &worker);
-    }));
+    paints.push_back(
+        TimeMs([&] { pictures::PaintPicture(source, place.position, place.size, buffer.Target(), pump, &worker); }));
     stretches.push_back(TimeMs([&] {
       SetStretchBltMode(buffer.Dc(), COLORONCOLOR);
       StretchDIBits(buffer.Dc(), place.position.x, place.position.y, place.size.width, place.size.height, 0, 0,
@@ -129,10 +128,11 @@ void MeasurePumpAndRow(int32_t rowsInCase1, double onePaintAloneMs) {
     for (int i = 0; i < kPeeks; ++i) PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD);
   });
   const double rowUs = 1000.0 * onePaintAloneMs / rowsInCase1;
-  std::printf("PeekMessage on an empty queue %.2f us (%.2f us with PM_NOYIELD); one row of case 1 on one thread "
-              "%.2f us; a band of %d rows (%lld pixels) %.0f us\n",
-              1000.0 * peeksMs / kPeeks, 1000.0 * noYieldMs / kPeeks, rowUs, pictures::RowsBetweenPumps(1440),
-              static_cast<long long>(pictures::kPixelsBetweenPumps), rowUs * pictures::RowsBetweenPumps(1440));
+  std::printf(
+      "PeekMessage on an empty queue %.2f us (%.2f us with PM_NOYIELD); one row of case 1 on one thread "
+      "%.2f us; a band of %d rows (%lld pixels) %.0f us\n",
+      1000.0 * peeksMs / kPeeks, 1000.0 * noYieldMs / kPeeks, rowUs, pictures::RowsBetweenPumps(1440),
+      static_cast<long long>(pictures::kPixelsBetweenPumps), rowUs * pictures::RowsBetweenPumps(1440));
 }
 
 }  // namespace

@@ -217,7 +217,9 @@ class SourceRows {
   // The slot whose row lies farther from `row`, an empty one first: the nearer one is the
   // likelier to be asked for again by a thread that walks the rows in order.
   Slot* FartherFrom(int32_t row) {
-    auto distance = [row](const Slot& slot) { return slot.row < 0 ? std::numeric_limits<int64_t>::max() : std::abs(int64_t{slot.row} - row); };
+    auto distance = [row](const Slot& slot) {
+      return slot.row < 0 ? std::numeric_limits<int64_t>::max() : std::abs(int64_t{slot.row} - row);
+    };
     return distance(slots_[0]) >= distance(slots_[1]) ? &slots_[0] : &slots_[1];
   }
   void Fill(Slot& slot, int32_t row) {
@@ -452,7 +454,9 @@ std::optional<BilinerPicture> DrawBilinerPicture(const SourcePicture& source, Si
   if (source.pixels) {
     const RowScaler scaler(source, *fit, step, kernel, picture.pixels.data());
     RunRows(fit->size.height, {1, helper}, pump, [&scaler] {
-      return [&scaler, rows = scaler.MakeThreadRows()](int32_t j, int32_t next) mutable { scaler.ScaleRow(j, next, rows); };
+      return [&scaler, rows = scaler.MakeThreadRows()](int32_t j, int32_t next) mutable {
+        scaler.ScaleRow(j, next, rows);
+      };
     });
   } else {
     // Unreadable pixels leave the source all zero: a black picture of the fitted size.

@@ -46,8 +46,8 @@ void CopyRow(const uint8_t* from, const uint32_t* columns, int64_t count, uint8_
 inline __m128i BlendTwo(__m128i pixels, __m128i under) {
   const __m128i opacity = _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels, 0xFF), 0xFF);
   const __m128i rest = _mm_sub_epi16(_mm_set1_epi16(255), opacity);
-  const __m128i mixed = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(pixels, opacity), _mm_mullo_epi16(under, rest)),
-                                      _mm_set1_epi16(128));
+  const __m128i mixed =
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(pixels, opacity), _mm_mullo_epi16(under, rest)), _mm_set1_epi16(128));
   return _mm_srli_epi16(_mm_add_epi16(mixed, _mm_srli_epi16(mixed, 8)), 8);
 }
 
@@ -58,9 +58,10 @@ void BlendRow(const uint8_t* from, const uint32_t* columns, int64_t count, uint8
   const __m128i zero = _mm_setzero_si128();
   int64_t i = 0;
   for (; i + 4 <= count; i += 4) {
-    const __m128i pixels = _mm_setr_epi32(
-        static_cast<int>(Load32(from + size_t{columns[i]} * 4)), static_cast<int>(Load32(from + size_t{columns[i + 1]} * 4)),
-        static_cast<int>(Load32(from + size_t{columns[i + 2]} * 4)), static_cast<int>(Load32(from + size_t{columns[i + 3]} * 4)));
+    const __m128i pixels = _mm_setr_epi32(static_cast<int>(Load32(from + size_t{columns[i]} * 4)),
+                                          static_cast<int>(Load32(from + size_t{columns[i + 1]} * 4)),
+                                          static_cast<int>(Load32(from + size_t{columns[i + 2]} * 4)),
+                                          static_cast<int>(Load32(from + size_t{columns[i + 3]} * 4)));
     __m128i* at = reinterpret_cast<__m128i*>(to + i * 4);
     const __m128i under = _mm_loadu_si128(at);
     const __m128i low = BlendTwo(_mm_unpacklo_epi8(pixels, zero), _mm_unpacklo_epi8(under, zero));
@@ -78,13 +79,11 @@ void BlendRow(const uint8_t* from, const uint32_t* columns, int64_t count, uint8
 }
 
 bool Usable(const PaintSource& source) {
-  return source.pixels && source.width > 0 && source.height > 0 &&
-         source.stride >= size_t(source.width) * 4;
+  return source.pixels && source.width > 0 && source.height > 0 && source.stride >= size_t(source.width) * 4;
 }
 
 bool Usable(const PaintTarget& target) {
-  return target.pixels && target.width > 0 && target.height > 0 &&
-         target.stride >= size_t(target.width) * 4;
+  return target.pixels && target.width > 0 && target.height > 0 && target.stride >= size_t(target.width) * 4;
 }
 
 }  // namespace

@@ -52,7 +52,6 @@ int32_t RowsBetweenPumps(int32_t rowWidth);
 // messages after each band of its rows and while it waits for the helper; the bytes are the
 // same either way.
 platform::Rect PaintPicture(const PaintSource& source, platform::Point position, platform::Size size,
-                            const PaintTarget& target, platform::MessagePump& pump,
-                            platform::Worker* helper = nullptr);
+                            const PaintTarget& target, platform::MessagePump& pump, platform::Worker* helper = nullptr);
 
 }  // namespace pictures

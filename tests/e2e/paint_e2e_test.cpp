@@ -151,15 +151,15 @@ TEST_F(PaintOnScreen, ThePaintedRectangleEqualsThePaintersOutput) {
     pictures::LoadedPicture picture;
     ASSERT_TRUE(pictures::LoadPictureFile(path, picture));
     ASSERT_EQ(picture.hasAlpha, c.withOpacity);
-    const show::Placement place =
-        show::PlacePicture({picture.width, picture.height}, {kScreenWidth, kScreenHeight}, {true, c.enlarge, true}, 0, 0);
+    const show::Placement place = show::PlacePicture({picture.width, picture.height}, {kScreenWidth, kScreenHeight},
+                                                     {true, c.enlarge, true}, 0, 0);
     std::vector<uint32_t> want(size_t(kScreenWidth) * kScreenHeight, 0);
     NoPump pump;
-    pictures::PaintPicture({reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width, picture.height,
-                            size_t(picture.width) * 4, picture.hasAlpha},
-                           place.position, place.size,
-                           {reinterpret_cast<uint8_t*>(want.data()), kScreenWidth, kScreenHeight, size_t(kScreenWidth) * 4},
-                           pump);
+    pictures::PaintPicture(
+        {reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width, picture.height,
+         size_t(picture.width) * 4, picture.hasAlpha},
+        place.position, place.size,
+        {reinterpret_cast<uint8_t*>(want.data()), kScreenWidth, kScreenHeight, size_t(kScreenWidth) * 4}, pump);
 
     WriteSettings(folder, {{"Cyuuou", "1"}, {"Kakudai", c.enlarge ? "1" : "0"}});
     e2e::SaverProcess saver(L"/S");

@@ -63,7 +63,7 @@ inline std::string Gif(uint16_t width, uint16_t height, const std::vector<Rgb>& 
   }
   if (transparent) {
     file += "\x21\xF9\x04\x01";  // graphic control extension: the transparent flag
-    PutLittle(file, 0, 2);        // no delay
+    PutLittle(file, 0, 2);       // no delay
     file += static_cast<char>(*transparent);
     file += '\0';
   }
@@ -104,7 +104,7 @@ inline std::string Bmp32(int32_t width, int32_t height, const std::vector<uint32
     PutLittle(file, 0x0000FF00, 4);
     PutLittle(file, 0x000000FF, 4);
     PutLittle(file, alphaMask, 4);
-    PutLittle(file, 0x73524742, 4);  // 'sRGB'
+    PutLittle(file, 0x73524742, 4);               // 'sRGB'
     file += std::string(headerBytes - 60, '\0');  // end points, gamma, and for v5 intent and profile
   }
   for (int32_t y = height - 1; y >= 0; --y)

@@ -24,7 +24,8 @@ struct CountingPump : platform::MessagePump {
 
 // A picture whose byte 3 is opacity, in runs of transparent, opaque and partly opaque pixels.
 struct AlphaPicture {
-  AlphaPicture(Size size, std::mt19937& random) : width(size.width), height(size.height), stride(size_t(size.width + random() % 3) * 4) {
+  AlphaPicture(Size size, std::mt19937& random)
+      : width(size.width), height(size.height), stride(size_t(size.width + random() % 3) * 4) {
     bytes.resize(stride * height);
     for (uint8_t& byte : bytes) byte = uint8_t(random());
     for (int32_t y = 0; y < height; ++y) {
@@ -89,7 +90,7 @@ class PicturesBilinearAlpha : public testing::Test {
 
 TEST_F(PicturesBilinearAlpha, EdgeShapesAreSmoothedOverBlack) {
   const std::pair<Size, Size> cases[] = {
-      {{100, 50}, {799, 599}}, {{1, 7}, {30, 40}},   {{7, 1}, {40, 30}},     {{2, 2}, {5, 5}},
+      {{100, 50}, {799, 599}}, {{1, 7}, {30, 40}},   {{7, 1}, {40, 30}},         {{2, 2}, {5, 5}},
       {{640, 480}, {33, 17}},  {{257, 3}, {3, 257}}, {{1500, 1000}, {640, 480}}, {{3, 300}, {500, 20}},
   };
   test_support::StdThreadWorker worker;

@@ -1,5 +1,7 @@
 // Plain painting against its slow reference: sampling, clipping, opacity, and the rows
 // shared with a worker.
+#include "pictures/paint.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "pictures/opacity.h"
-#include "pictures/paint.h"
 #include "tests/unit/inline_worker.h"
 #include "tests/unit/paint_reference.h"
 #include "tests/unit/std_thread_worker.h"
@@ -57,7 +58,9 @@ struct TestPicture {
       }
     }
   }
-  pictures::PaintSource Source() const { return {bytes.data(), int32_t(plain.width), int32_t(plain.height), stride, hasAlpha}; }
+  pictures::PaintSource Source() const {
+    return {bytes.data(), int32_t(plain.width), int32_t(plain.height), stride, hasAlpha};
+  }
   paint_reference::Pixels plain;
   size_t stride;
   std::vector<uint8_t> bytes;
@@ -78,10 +81,9 @@ struct TestTarget {
 };
 
 std::string Describe(Size picture, Point position, Size size, Size target, Opacity opacity) {
-  return std::to_string(picture.width) + "x" + std::to_string(picture.height) + " drawn " +
-         std::to_string(size.width) + "x" + std::to_string(size.height) + " at (" + std::to_string(position.x) +
-         ", " + std::to_string(position.y) + ") into " + std::to_string(target.width) + "x" +
-         std::to_string(target.height) + ", " + Name(opacity);
+  return std::to_string(picture.width) + "x" + std::to_string(picture.height) + " drawn " + std::to_string(size.width) +
+         "x" + std::to_string(size.height) + " at (" + std::to_string(position.x) + ", " + std::to_string(position.y) +
+         ") into " + std::to_string(target.width) + "x" + std::to_string(target.height) + ", " + Name(opacity);
 }
 
 class PicturesPaint : public testing::Test {
@@ -109,10 +111,10 @@ TEST_F(PicturesPaint, EachOutputPixelTakesTheSourcePixelUnderItsCentre) {
     std::vector<int32_t> want;
   };
   const Case cases[] = {
-      {3, 6, {0, 0, 1, 1, 2, 2}},     // doubled: each pixel twice
-      {6, 3, {1, 3, 5}},              // halved: the second of each pair
-      {5, 2, {1, 3}},                 // centres at 1.25 and 3.75
-      {2, 3, {0, 1, 1}},              // centres at 1/3, 1 and 5/3
+      {3, 6, {0, 0, 1, 1, 2, 2}},  // doubled: each pixel twice
+      {6, 3, {1, 3, 5}},           // halved: the second of each pair
+      {5, 2, {1, 3}},              // centres at 1.25 and 3.75
+      {2, 3, {0, 1, 1}},           // centres at 1/3, 1 and 5/3
       {1, 4, {0, 0, 0, 0}},
       {4, 1, {2}},
       {7, 7, {0, 1, 2, 3, 4, 5, 6}},
@@ -166,7 +168,7 @@ TEST_F(PicturesPaint, EdgeShapesAndPlacesMatchTheReference) {
       {{9, 9}, {4, 4}, {0, 9}},             // a side of 0: nothing
       {{9, 9}, {4, 4}, {1, 1}},
       {{1, 1}, {0, 0}, {40, 30}},
-      {{5000, 3}, {2, 2}, {33, 21}},        // a strong reduction
+      {{5000, 3}, {2, 2}, {33, 21}},  // a strong reduction
   };
   for (const Opacity opacity : kEveryOpacity) {
     for (const Case& c : cases) {
@@ -227,8 +229,8 @@ TEST_F(PicturesPaint, MessagesAreHandledAfterEachBandOfRows) {
     Size size;
   };
   const Case cases[] = {
-      {{10, 2000}, {10, 2000}},    // narrow: many rows to a band
-      {{20000, 3}, {20000, 3}},    // wide: a row to a band
+      {{10, 2000}, {10, 2000}},  // narrow: many rows to a band
+      {{20000, 3}, {20000, 3}},  // wide: a row to a band
       {{300, 700}, {300, 700}},
       {{300, 700}, {300, 1}},
   };
