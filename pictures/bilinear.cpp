@@ -237,7 +237,7 @@ struct ThreadRows {
   SourceRows source;
 };
 
-// The tables of one scaling, read by both threads; each thread has its own RowCache.
+// The tables of one scaling, read by both threads; each thread has its own ThreadRows.
 class RowScaler {
  public:
   RowScaler(const SourcePicture& source, const BilinerFit& fit, double step, BilinerKernel kernel,
