@@ -18,7 +18,7 @@ target_link_options(o_glmk PRIVATE -municode -Wl,--whole-archive $<TARGET_FILE:g
 set_target_properties(o_glmk PROPERTIES OUTPUT_NAME o_glmk SUFFIX .scr)
 
 # Benchmark harnesses, run under Wine by tools/bench (not by ctest).
-foreach(name key_exit_wine poll_loop_wine scan_wine load_wine vanished_folder_wine)
+foreach(name key_exit_wine poll_loop_wine scan_wine load_wine vanished_folder_wine paint_wine)
   add_executable(${name} bench/${name}.cpp)
   target_link_libraries(${name} PRIVATE glimmer_shell)
   target_link_options(${name} PRIVATE -municode)

@@ -2,13 +2,15 @@
 
 #include <emmintrin.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
+
+#include "pictures/opacity.h"
+#include "pictures/row_sharing.h"
 
 namespace pictures {
 namespace {
@@ -137,7 +139,7 @@ class RowCache {
 
   // Blends output row `blend` from source rows `upper` and `upper + 1`, making each unless
   // held; the lower one, when new, is made in the same pass.
-  void BlendRows(int32_t upper, const uint8_t* upperPixels, size_t stride, RowSpan span,
+  void BlendRows(int32_t upper, const uint8_t* upperPixels, const uint8_t* lowerPixels, RowSpan span,
                  RowBlend blend, const Kernels& kernels) {
     // A held upper row goes to slot 0 and a held lower row to slot 1.
     if (slots_[0].row == upper + 1 || (slots_[1].row == upper && slots_[0].row != upper))
@@ -154,7 +156,7 @@ class RowCache {
       kernels.blendRows(blend);
       return;
     }
-    span.row = upperPixels + stride;
+    span.row = lowerPixels;
     span.out = Channels(slots_[1].values);
     kernels.blendFreshRow(blend, span);
     slots_[1].row = upper + 1;
@@ -168,7 +170,74 @@ class RowCache {
   Slot slots_[2];
 };
 
-// The tables of one scaling, read by both threads; each thread has its own RowCache.
+// The source rows as the scaler reads them. A picture with opacity is read as it would show
+// on the cleared window, each pixel over black; its rows are made so as they are needed, and
+// the last two are kept, so that no copy of the whole picture is made.
+class SourceRows {
+ public:
+  struct Pair {
+    const uint8_t* upper;
+    const uint8_t* lower;  // null when not asked for
+  };
+
+  explicit SourceRows(const SourcePicture& source) : source_(source) {
+    if (source.hasAlpha)
+      for (Slot& slot : slots_) slot.pixels.resize(size_t(source.width) * 4);
+  }
+
+  // Row `upper` and, when asked, the row below it.
+  Pair Rows(int32_t upper, bool withLower) {
+    if (!source_.hasAlpha) return {Own(upper), withLower ? Own(upper + 1) : nullptr};
+    Slot* up = Holding(upper);
+    Slot* low = withLower ? Holding(upper + 1) : nullptr;
+    if (!up) {
+      up = low ? Other(low) : FartherFrom(upper);
+      Fill(*up, upper);
+    }
+    if (withLower && !low) {
+      low = Other(up);
+      Fill(*low, upper + 1);
+    }
+    return {up->pixels.data(), low ? low->pixels.data() : nullptr};
+  }
+
+ private:
+  struct Slot {
+    int32_t row = -1;
+    PixelBytes pixels;
+  };
+
+  const uint8_t* Own(int32_t row) const { return source_.pixels + size_t(row) * source_.stride; }
+  Slot* Holding(int32_t row) {
+    for (Slot& slot : slots_)
+      if (slot.row == row) return &slot;
+    return nullptr;
+  }
+  Slot* Other(const Slot* slot) { return slot == &slots_[0] ? &slots_[1] : &slots_[0]; }
+  // The slot whose row lies farther from `row`, an empty one first: the nearer one is the
+  // likelier to be asked for again by a thread that walks the rows in order.
+  Slot* FartherFrom(int32_t row) {
+    auto distance = [row](const Slot& slot) {
+      return slot.row < 0 ? std::numeric_limits<int64_t>::max() : std::abs(int64_t{slot.row} - row);
+    };
+    return distance(slots_[0]) >= distance(slots_[1]) ? &slots_[0] : &slots_[1];
+  }
+  void Fill(Slot& slot, int32_t row) {
+    OverBlackRow(Own(row), slot.pixels.data(), size_t(source_.width));
+    slot.row = row;
+  }
+
+  const SourcePicture& source_;
+  Slot slots_[2];
+};
+
+// What each thread keeps from one row to its next.
+struct ThreadRows {
+  RowCache cache;
+  SourceRows source;
+};
+
+// The tables of one scaling, read by both threads; each thread has its own ThreadRows.
 class RowScaler {
  public:
   RowScaler(const SourcePicture& source, const BilinerFit& fit, double step, BilinerKernel kernel,
@@ -185,17 +254,19 @@ class RowScaler {
       offsets_[i] = (ptrdiff_t{source.width} - columns_.index[i]) * 4;
   }
 
-  RowCache MakeCache() const { return RowCache(columns_.interiorCount); }
+  ThreadRows MakeThreadRows() const { return {RowCache(columns_.interiorCount), SourceRows(source_)}; }
 
   // Output row j; `next` is the row this thread takes after it, so that a source row the
   // two share is computed once.
-  void ScaleRow(int32_t j, int32_t next, RowCache& cache) const {
+  void ScaleRow(int32_t j, int32_t next, ThreadRows& rows) const {
+    RowCache& cache = rows.cache;
     const int32_t blended = columns_.interiorCount;
     uint8_t* rightmost = output_ + (size_t(j) * outWidth_ + outWidth_ - 1) * 4;
     // Grid row r is source row r - 1.
     const int32_t upperRow = rows_.index[j] - 1;
-    const uint8_t* upper = source_.pixels + size_t(upperRow) * source_.stride;
-    if (j >= rows_.interiorCount) {
+    const bool interiorRow = j < rows_.interiorCount;
+    const auto [upper, lower] = rows.source.Rows(upperRow, interiorRow);
+    if (!interiorRow) {
       CopyNearest(upper, offsets_, 0, rightmost);
       return;
     }
@@ -207,11 +278,11 @@ class RowScaler {
       span.fx = columns_.fraction.data();
       span.gx = columns_.complement.data();
       span.count = blended;
-      cache.BlendRows(upperRow, upper, source_.stride, span,
+      cache.BlendRows(upperRow, upper, lower, span,
                       {nullptr, nullptr, rows_.fraction[j], rows_.complement[j], blended, rightmost},
                       kernels_);
     } else {
-      kernels_.blendRun({upper, upper + source_.stride, offsets_.data(), columns_.fraction.data(),
+      kernels_.blendRun({upper, lower, offsets_.data(), columns_.fraction.data(),
                          columns_.complement.data(), rows_.fraction[j], rows_.complement[j], blended,
                          rightmost});
     }
@@ -227,73 +298,6 @@ class RowScaler {
   Kernels kernels_;
   uint8_t* output_;
 };
-
-// The rows not yet taken, [top, bottom): the show's thread takes them from the top down,
-// the worker from the bottom up, each in order so that each reuses its own source rows,
-// and they meet wherever their speeds bring them.
-class RowClaims {
- public:
-  explicit RowClaims(int32_t rows) : ends_(Pack(0, rows)) {}
-  // The next row from the top, or -1 when none is left.
-  int32_t FromTop() { return Take(true); }
-  // The next row from the bottom, or -1 when none is left.
-  int32_t FromBottom() { return Take(false); }
-  void TakeAll() { ends_.store(Pack(0, 0)); }
-
- private:
-  static uint64_t Pack(uint32_t top, uint32_t bottom) { return uint64_t{bottom} << 32 | top; }
-
-  int32_t Take(bool fromTop) {
-    uint64_t ends = ends_.load();
-    for (;;) {
-      const auto top = static_cast<uint32_t>(ends);
-      const auto bottom = static_cast<uint32_t>(ends >> 32);
-      if (top >= bottom) return -1;
-      const uint64_t taken = fromTop ? Pack(top + 1, bottom) : Pack(top, bottom - 1);
-      if (ends_.compare_exchange_weak(ends, taken)) return static_cast<int32_t>(fromTop ? top : bottom - 1);
-    }
-  }
-
-  std::atomic<uint64_t> ends_;
-};
-
-void ScaleRowsAlone(const RowScaler& scaler, int32_t height, platform::MessagePump& pump) {
-  RowCache cache = scaler.MakeCache();
-  for (int32_t j = 0; j < height; ++j) {
-    scaler.ScaleRow(j, j + 1, cache);
-    pump.PumpPending();
-  }
-}
-
-// The worker scales rows from the bottom while this thread scales from the top, handling
-// messages after each of its rows and while it waits for the worker's last row.
-void ScaleRowsShared(const RowScaler& scaler, int32_t height, platform::MessagePump& pump,
-                     platform::Worker& helper) {
-  RowClaims claims(height);
-  helper.Begin([&scaler, &claims] {
-    RowCache cache = scaler.MakeCache();
-    for (int32_t j = claims.FromBottom(); j >= 0; j = claims.FromBottom()) scaler.ScaleRow(j, j - 1, cache);
-  });
-  // Should a message handler throw, the worker still reads this frame: it is stopped first.
-  struct StopOnUnwind {
-    RowClaims& claims;
-    platform::Worker& helper;
-    bool finished = false;
-    ~StopOnUnwind() {
-      if (finished) return;
-      claims.TakeAll();
-      while (!helper.WaitForJobOrMessage()) {
-      }
-    }
-  } stop{claims, helper};
-  RowCache cache = scaler.MakeCache();
-  for (int32_t j = claims.FromTop(); j >= 0; j = claims.FromTop()) {
-    scaler.ScaleRow(j, j + 1, cache);
-    pump.PumpPending();
-  }
-  platform::FinishWhilePumping(helper, pump);
-  stop.finished = true;
-}
 
 }  // namespace
 
@@ -449,10 +453,11 @@ std::optional<BilinerPicture> DrawBilinerPicture(const SourcePicture& source, Si
   const double step = 1 / scale;
   if (source.pixels) {
     const RowScaler scaler(source, *fit, step, kernel, picture.pixels.data());
-    if (helper && fit->size.height > 1)
-      ScaleRowsShared(scaler, fit->size.height, pump, *helper);
-    else
-      ScaleRowsAlone(scaler, fit->size.height, pump);
+    RunRows(fit->size.height, {1, helper}, pump, [&scaler] {
+      return [&scaler, rows = scaler.MakeThreadRows()](int32_t j, int32_t next) mutable {
+        scaler.ScaleRow(j, next, rows);
+      };
+    });
   } else {
     // Unreadable pixels leave the source all zero: a black picture of the fitted size.
     std::memset(picture.pixels.data(), 0, picture.pixels.size());

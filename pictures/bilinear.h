@@ -24,6 +24,9 @@ struct SourcePicture {
   int32_t height = 0;
   const uint8_t* pixels = nullptr;  // null: the size is known but the pixels could not be read
   size_t stride = 0;
+  // Byte 3 is opacity: each pixel is smoothed as it would show over the cleared window's
+  // black (OverBlack). Otherwise byte 3 is not read.
+  bool hasAlpha = false;
 };
 
 using PixelBytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
@@ -68,10 +71,10 @@ bool Avx2Available();
 
 // Fits and scales source for the area A x B, pumping messages once per output row.
 // Nothing when the routine ends early (picture not loaded, overflow, too large to hold):
-// then the window is neither cleared nor painted and the show goes on. With a helper, the
-// helper's thread scales rows from the bottom while this thread scales from the top and
-// pumps messages after each of its rows and while it waits for the helper; the bytes are
-// the same either way.
+// then the window is neither cleared nor painted and the show goes on. With a helper that
+// has a thread, the helper's thread scales rows from the bottom while this thread scales
+// from the top and pumps messages after each of its rows and while it waits for the
+// helper; the bytes are the same either way.
 std::optional<BilinerPicture> DrawBilinerPicture(const SourcePicture& source, platform::Size area,
                                                  platform::MessagePump& pump,
                                                  BilinerKernel kernel = BilinerKernel::Automatic,

@@ -67,29 +67,59 @@ bool CopyWidened(IWICBitmapSource* frame, UINT width, UINT height, uint32_t* pix
   return true;
 }
 
-// Any other format goes through the system's converter straight into the pixels.
-bool CopyConverted(IWICImagingFactory* factory, IWICBitmapSource* frame, UINT width, UINT height,
+// Any other format goes through the system's converter straight into the pixels: to
+// blue-green-red-opacity when the frame has opacity, else to blue-green-red-unused.
+bool CopyConverted(IWICImagingFactory* factory, IWICBitmapSource* frame, UINT width, UINT height, bool withAlpha,
                    uint32_t* pixels) {
   platform::ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(&converter))) return false;
-  if (FAILED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                   WICBitmapPaletteTypeCustom)))
+  const WICPixelFormatGUID& to = withAlpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat32bppBGR;
+  if (FAILED(converter->Initialize(frame, to, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom)))
     return false;
   const UINT stride = width * 4;
   return SUCCEEDED(converter->CopyPixels(nullptr, stride, stride * height, reinterpret_cast<BYTE*>(pixels)));
 }
 
-// The frame's own pixel format into 32-bit pixels in one pass.
+bool IsIndexed(const WICPixelFormatGUID& format) {
+  return format == GUID_WICPixelFormat1bppIndexed || format == GUID_WICPixelFormat2bppIndexed ||
+         format == GUID_WICPixelFormat4bppIndexed || format == GUID_WICPixelFormat8bppIndexed;
+}
+
+// Whether the decoder reports opacity for the frame. An indexed frame (a GIF) says so
+// through its palette, where the transparent colour has alpha 0; the format of an indexed
+// frame never claims transparency. Any other frame says so through its format: a BMP with
+// an alpha mask comes as 32bppBGRA, a plain 32-bit BMP as 32bppBGR (its fourth byte means
+// nothing), a JPEG without opacity.
+bool ReportsOpacity(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, const WICPixelFormatGUID& format) {
+  BOOL has = FALSE;
+  if (IsIndexed(format)) {
+    platform::ComPtr<IWICPalette> palette;
+    return SUCCEEDED(factory->CreatePalette(&palette)) && SUCCEEDED(frame->CopyPalette(palette.p)) &&
+           SUCCEEDED(palette->HasAlpha(&has)) && has;
+  }
+  platform::ComPtr<IWICComponentInfo> component;
+  platform::ComPtr<IWICPixelFormatInfo2> info;
+  return SUCCEEDED(factory->CreateComponentInfo(format, &component)) &&
+         SUCCEEDED(component->QueryInterface(IID_IWICPixelFormatInfo2, reinterpret_cast<void**>(&info))) &&
+         SUCCEEDED(info->SupportsTransparency(&has)) && has;
+}
+
+// The frame's own pixel format into 32-bit pixels in one pass. hasAlpha says whether byte 3
+// is opacity; a frame all of whose pixels are opaque is told as one without.
 bool CopyFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT width, UINT height,
-               uint32_t* pixels) {
+               uint32_t* pixels, bool& hasAlpha) {
   WICPixelFormatGUID format{};
   if (FAILED(frame->GetPixelFormat(&format))) return false;
+  hasAlpha = false;
   if (format == GUID_WICPixelFormat24bppBGR) return CopyWidened(frame, width, height, pixels);
   if (format == GUID_WICPixelFormat32bppBGR) {
     const UINT stride = width * 4;
     return SUCCEEDED(frame->CopyPixels(nullptr, stride, stride * height, reinterpret_cast<BYTE*>(pixels)));
   }
-  return CopyConverted(factory, frame, width, height, pixels);
+  const bool withAlpha = ReportsOpacity(factory, frame, format);
+  if (!CopyConverted(factory, frame, width, height, withAlpha, pixels)) return false;
+  hasAlpha = withAlpha && !EveryPixelOpaque(pixels, size_t{width} * height);
+  return true;
 }
 
 // The frame at its own size.
@@ -100,7 +130,7 @@ bool DecodeFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT
   } catch (const std::bad_alloc&) {
     return false;
   }
-  if (!CopyFrame(factory, frame, width, height, decoded.pixels.data())) return false;
+  if (!CopyFrame(factory, frame, width, height, decoded.pixels.data(), decoded.hasAlpha)) return false;
   decoded.width = static_cast<int32_t>(width);
   decoded.height = static_cast<int32_t>(height);
   return true;
@@ -114,11 +144,13 @@ bool DecodeUpright(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UI
 }
 
 // The system's GIF decoder gives the first frame alone, at its own size; the show is given
-// the whole logical screen with the frame at its place and the rest transparent.
+// the whole logical screen with the frame at its place and the rest transparent. A frame
+// without opacity of its own is opaque on it, whatever its fourth byte held.
 bool DecodeOnScreen(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, const GifScreen& screen,
                     LoadedPicture& decoded) {
   LoadedPicture alone;
   if (!DecodeFrame(factory, frame, screen.frameWidth, screen.frameHeight, alone)) return false;
+  if (!alone.hasAlpha) MakeOpaque(alone.pixels.data(), alone.pixels.size());
   try {
     decoded.pixels.resize(size_t{screen.width} * screen.height);
   } catch (const std::bad_alloc&) {

@@ -40,4 +40,20 @@ void ExpandBgrToBgrx(const uint8_t* from, uint8_t* to, size_t count) {
   }
 }
 
+bool EveryPixelOpaque(const uint32_t* pixels, size_t count) {
+  // A block at a time, so that the first transparent pixel ends the look soon after.
+  constexpr size_t kBlock = 4096;
+  for (size_t start = 0; start < count; start += kBlock) {
+    const size_t end = start + kBlock < count ? start + kBlock : count;
+    uint32_t all = 0xFFFFFFFF;
+    for (size_t i = start; i < end; ++i) all &= pixels[i];
+    if (all >> 24 != 0xFF) return false;
+  }
+  return true;
+}
+
+void MakeOpaque(uint32_t* pixels, size_t count) {
+  for (size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
+}
+
 }  // namespace pictures

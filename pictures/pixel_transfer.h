@@ -12,4 +12,11 @@ inline constexpr uint8_t kUnusedByte = 0xFF;
 // kUnusedByte). The two ranges must not overlap.
 void ExpandBgrToBgrx(const uint8_t* from, uint8_t* to, size_t count);
 
+// True when byte 3, the opacity, of each of the count pixels is 255.
+bool EveryPixelOpaque(const uint32_t* pixels, size_t count);
+
+// Sets byte 3 of each of the count pixels to 255: pixels whose fourth byte meant nothing
+// become opaque, for a picture that has opacity elsewhere.
+void MakeOpaque(uint32_t* pixels, size_t count);
+
 }  // namespace pictures

@@ -52,6 +52,10 @@ class Worker {
   // Sleeps until the job has finished or a window message is waiting, whichever comes
   // first; true once the job has finished (each finished job answers true once).
   virtual bool WaitForJobOrMessage() = 0;
+  // False when no thread could be started and Begin runs each job at once on the caller's
+  // thread: such a worker cannot share a picture's rows, and a job given to it to share
+  // them would do them all before the caller could handle a message.
+  virtual bool HasThread() const { return true; }
 };
 
 // Handles every message that arrives, as the show's waits do, until the worker's job has

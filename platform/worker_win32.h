@@ -24,6 +24,7 @@ class ThreadWorker : public Worker {
   // One wait over the job's end and the message queue, with the flags of the show's
   // waits; a wait that fails sleeps a little instead of returning at once.
   bool WaitForJobOrMessage() override;
+  bool HasThread() const override { return thread_ != nullptr; }
 
  private:
   static DWORD WINAPI ThreadMain(void* self);

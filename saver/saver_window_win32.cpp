@@ -96,6 +96,10 @@ void BackBuffer::Resize(int width, int height) {
   Clear();
 }
 
+pictures::PaintTarget BackBuffer::Target() const {
+  return {reinterpret_cast<uint8_t*>(pixels_), width_, height_, static_cast<size_t>(width_) * 4};
+}
+
 void BackBuffer::Clear() {
   if (pixels_) std::fill(pixels_, pixels_ + size_t(width_) * height_, 0u);
 }
@@ -244,19 +248,18 @@ void SaverWindow::ClearWindow() {
   drawn_ = RECT{0, 0, buffer_.Width(), buffer_.Height()};
 }
 
+// Messages are handled while the picture is painted; from here on until ShowDrawing the
+// buffer is being composed, and OnPaint leaves it off the screen.
 void SaverWindow::PaintPicture(const pictures::LoadedPicture& picture, const show::Placement& placement) {
-  if (!buffer_.Dc() || placement.IsEmpty()) return;
-  BITMAPINFO info = TopDownInfo(picture.width, picture.height);
-  SetStretchBltMode(buffer_.Dc(), COLORONCOLOR);
-  StretchDIBits(buffer_.Dc(), placement.position.x, placement.position.y, placement.size.width,
-                placement.size.height, 0, 0, picture.width, picture.height, picture.pixels.data(), &info,
-                DIB_RGB_COLORS, SRCCOPY);
-  RECT area = {placement.position.x, placement.position.y, placement.position.x + placement.size.width,
-               placement.position.y + placement.size.height};
-  if (drawn_)
-    UnionRect(&*drawn_, &*drawn_, &area);
-  else
-    drawn_ = area;
+  if (!buffer_.Pixels() || placement.IsEmpty()) return;
+  if (picture.pixels.size() < static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height)) return;
+  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width,
+                                     picture.height, static_cast<size_t>(picture.width) * 4, picture.hasAlpha};
+  if (!drawn_) drawn_ = RECT{};
+  PumpPort pump;
+  RECT painted = platform::ToRECT(
+      pictures::PaintPicture(source, placement.position, placement.size, buffer_.Target(), pump, RowHelper()));
+  UnionRect(&*drawn_, &*drawn_, &painted);
 }
 
 void SaverWindow::ShowDrawing() {
@@ -274,9 +277,9 @@ void SaverWindow::DrawBilinerPicture(const std::wstring&, const pictures::Loaded
   source.height = picture.height;
   source.pixels = reinterpret_cast<const uint8_t*>(picture.pixels.data());
   source.stride = static_cast<size_t>(picture.width) * 4;
+  source.hasAlpha = picture.hasAlpha;
   PumpPort pump;
-  auto smoothed = pictures::DrawBilinerPicture(source, display_, pump, pictures::BilinerKernel::Automatic,
-                                               worker_ ? &*worker_ : nullptr);
+  auto smoothed = pictures::DrawBilinerPicture(source, display_, pump, pictures::BilinerKernel::Automatic, RowHelper());
   if (!smoothed) return;
   buffer_.Clear();
   CopyInto(buffer_, *smoothed);
@@ -291,15 +294,22 @@ void SaverWindow::ShowBuffer(const RECT* area) {
     BitBlt(screen.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.Dc(), r.left, r.top, SRCCOPY);
 }
 
+// While a picture is being composed the buffer is half drawn (and the worker may be
+// writing to it): the damaged part goes to the screen with the finished picture instead.
 void SaverWindow::OnPaint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Window(), &paint);
-  if (buffer_.Dc()) {
-    const RECT& r = paint.rcPaint;
+  const RECT& r = paint.rcPaint;
+  if (drawn_)
+    UnionRect(&*drawn_, &*drawn_, &r);
+  else if (buffer_.Dc())
     BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.Dc(), r.left, r.top, SRCCOPY);
-  }
   EndPaint(Window(), &paint);
 }
+
+// A worker that could not start its thread would run the rows it is given inline, without
+// a message handled between them.
+platform::Worker* SaverWindow::RowHelper() { return worker_ && worker_->HasThread() ? &*worker_ : nullptr; }
 
 platform::Size SaverWindow::PrimaryScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

@@ -10,6 +10,7 @@
 #include "music/background_music.h"
 #include "music/mci_module.h"
 #include "music/mci_channel_win32.h"
+#include "pictures/paint.h"
 #include "platform/base_window_win32.h"
 #include "platform/ports.h"
 #include "platform/random_generator.h"
@@ -43,6 +44,7 @@ class BackBuffer {
   uint32_t* Pixels() const { return pixels_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
+  pictures::PaintTarget Target() const;
   void Clear();
 
  private:
@@ -121,6 +123,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   POINT CursorForPoll();
   void ShowBuffer(const RECT* area);
   void OnPaint();
+  platform::Worker* RowHelper();
 
   SystemCursor systemCursor_;
   CursorKeeper cursor_;
@@ -132,9 +135,10 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   MonitorErrors monitorErrors_;
   std::unique_ptr<music::MciChannelWin32> channel_;
   std::optional<music::BackgroundMusic> music_;
-  // What was drawn into the buffer since it was last copied to the screen.
+  // What was drawn into the buffer since it was last copied to the screen; set while a
+  // picture is being composed.
   std::optional<RECT> drawn_;
-  // Decodes pictures and scales half of each smoothed picture; made with the show.
+  // Decodes pictures and paints or smooths half of each picture's rows; made with the show.
   std::optional<platform::ThreadWorker> worker_;
   settings::SaverSettings record_;
   std::wstring folder_, speed_, mouseM_;

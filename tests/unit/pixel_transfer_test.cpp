@@ -45,3 +45,31 @@ TEST(PixelTransfer, ExpansionEqualsTheStraightforwardLoop) {
     }
   }
 }
+
+// One pixel short of opaque anywhere, around the block edges too, makes the picture one
+// with opacity; colour bytes play no part.
+TEST(PixelTransfer, EveryPixelOpaqueOnlyWhenEachOpacityIs255) {
+  struct Case {
+    size_t count;
+    size_t notOpaqueAt;  // count: none
+  };
+  const Case cases[] = {{0, 0},       {1, 1},       {1, 0},       {4095, 4094}, {4096, 4096}, {4096, 4095},
+                        {4097, 4096}, {10000, 10000}, {10000, 0}, {10000, 8191}, {10000, 9999}};
+  std::mt19937 random(5);
+  for (const Case& c : cases) {
+    std::vector<uint32_t> pixels(c.count);
+    for (uint32_t& pixel : pixels) pixel = 0xFF000000 | (uint32_t(random()) & 0x00FFFFFF);
+    if (c.notOpaqueAt < c.count) pixels[c.notOpaqueAt] &= 0xFEFFFFFF;
+    EXPECT_EQ(pictures::EveryPixelOpaque(pixels.data(), pixels.size()), c.notOpaqueAt >= c.count)
+        << c.count << " pixels, " << c.notOpaqueAt;
+  }
+}
+
+// A frame without opacity of its own, placed on a GIF's screen, is opaque there whatever its
+// fourth byte held; its colours stay.
+TEST(PixelTransfer, MakeOpaqueSetsOnlyTheOpacity) {
+  std::vector<uint32_t> pixels = {0x00000000, 0x00123456, 0x7F654321, 0xFFABCDEF, 0x01FFFFFF};
+  pictures::MakeOpaque(pixels.data(), pixels.size() - 1);
+  EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF000000, 0xFF123456, 0xFF654321, 0xFFABCDEF, 0x01FFFFFF}));
+  EXPECT_TRUE(pictures::EveryPixelOpaque(pixels.data(), pixels.size() - 1));
+}
