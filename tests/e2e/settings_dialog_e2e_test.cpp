@@ -368,13 +368,16 @@ TEST_F(SettingsDialogTest, SaveAndRunTrimsTheFolderAndStartsTheShow) {
   SaverProcess saver(L"/C");
   e2e::SettingsDialog dialog = OpenFromLauncher(saver);
   ASSERT_NE(dialog.Window(), nullptr);
+  const HWND launcher = saver.FindVisibleWindow(kLauncher);
+  ASSERT_NE(launcher, nullptr);
   dialog.SetFolderText(L"  " + folder + L"  ");
   dialog.Toggle(settings::kChkCyuuou);
   dialog.Press(settings::kCommand4);
   HWND window = saver.WaitForWindow(kSaver, kStartTimeout);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(e2e::WaitUntilGone(dialog.Window(), kCloseTimeout));
-  EXPECT_EQ(saver.FindVisibleWindow(kLauncher), nullptr);
+  // The launcher goes once the saver window is shown, a moment after it appears.
+  EXPECT_TRUE(e2e::WaitUntilGone(launcher, kCloseTimeout));
   EXPECT_EQ(e2e::ReadSettingsBytes(), e2e::WithValues(e2e::SettingsWithFolder(e2e::Narrow(folder)), {{"Cyuuou", "1"}}));
   EXPECT_TRUE(e2e::WaitForCentreColour(red, 5000));
   e2e::PressKey(VK_SPACE);
