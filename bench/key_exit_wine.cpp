@@ -33,69 +33,28 @@
 #include "platform/program_win32.h"
 #include "platform/worker_win32.h"
 #include "show/placement.h"
+#include "bench/saver_bench_support.h"
 #include "tests/e2e/jpeg_files.h"
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Glimmerdeck";
+using bench::Near;
+using bench::PressKey;
+using bench::Put32;
+using bench::SaverProcess;
+using bench::ScreenCentrePixel;
+using bench::SolidBmp;
+using bench::WriteBytes;
+using bench::WriteSettings;
+using bench::kExitTimeoutMs;
+
 constexpr wchar_t kPictureFolder[] = L"C:\\glimmer_bench\\show";
 constexpr char kPictureFolderAnsi[] = "C:\\glimmer_bench\\show";
 constexpr COLORREF kPictureColour = RGB(200, 40, 160);
-constexpr DWORD kWindowTimeoutMs = 20000;
 constexpr DWORD kPictureTimeoutMs = 20000;
 // Long enough for the load of the next picture, 100 ms after the first drawing, to end.
 constexpr DWORD kSettleMs = 1000;
-constexpr DWORD kExitTimeoutMs = 5000;
 constexpr double kGoalMs = 50.0;
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-void Put32(std::string& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A small solid 24-bit BMP; the saver enlarges it to fill the screen.
-std::string SolidBmp(int width, int height, COLORREF colour) {
-  const int rowBytes = (width * 3 + 3) & ~3;
-  const uint32_t imageBytes = static_cast<uint32_t>(rowBytes) * height;
-  std::string bytes(54 + imageBytes, '\0');
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  Put32(bytes, 2, static_cast<uint32_t>(bytes.size()));
-  Put32(bytes, 10, 54);
-  Put32(bytes, 14, 40);
-  Put32(bytes, 18, static_cast<uint32_t>(width));
-  Put32(bytes, 22, static_cast<uint32_t>(height));
-  bytes[26] = 1;
-  bytes[28] = 24;
-  Put32(bytes, 34, imageBytes);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const size_t at = 54 + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3;
-      bytes[at] = static_cast<char>(GetBValue(colour));
-      bytes[at + 1] = static_cast<char>(GetGValue(colour));
-      bytes[at + 2] = static_cast<char>(GetRValue(colour));
-    }
-  }
-  return bytes;
-}
-
-std::wstring SettingsPath() {
-  wchar_t folder[MAX_PATH] = {};
-  GetWindowsDirectoryW(folder, MAX_PATH);
-  return std::wstring(folder) + L"\\O_GLMK.INI";
-}
-
-void WriteSettings(const std::string& folder, const std::string& speed, const std::string& order,
-                   const std::string& biliner) {
-  WriteBytes(SettingsPath(), "[Orvella_Glimmerdeck]\r\nFolder=" + folder + "\r\nSpeed=" + speed +
-                                 "\r\nMouseM=15\r\nCheckM=1\r\nCyuuou=1\r\nOderFileName=" + order +
-                                 "\r\nBgmPlay=0\r\nBgmPlayName=\r\nKakudai=1\r\nRefresh=0\r\nBiliner=" + biliner +
-                                 "\r\nSubFolder=0\r\nShaffle=0\r\nMulti=0\r\n");
-}
 
 // One picture, centred and enlarged, and a 20 s pause: no drawing while we measure.
 void PrepareShow() {
@@ -103,86 +62,6 @@ void PrepareShow() {
   CreateDirectoryW(kPictureFolder, nullptr);
   WriteBytes(std::wstring(kPictureFolder) + L"\\show.bmp", SolidBmp(64, 48, kPictureColour));
   WriteSettings(kPictureFolderAnsi, "20000", "0", "0");
-}
-
-class SaverProcess {
- public:
-  explicit SaverProcess(const std::wstring& scrPath) {
-    std::wstring line = L"\"" + scrPath + L"\" /S";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-      CloseHandle(info.hThread);
-      process_ = info.hProcess;
-      id_ = info.dwProcessId;
-    }
-  }
-  // A saver still running here is one whose run failed: it is ended, not left behind.
-  ~SaverProcess() {
-    if (!process_) return;
-    if (!detached_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, kExitTimeoutMs);
-    }
-    CloseHandle(process_);
-  }
-  SaverProcess(const SaverProcess&) = delete;
-  SaverProcess& operator=(const SaverProcess&) = delete;
-
-  bool Started() const { return process_ != nullptr; }
-  DWORD Id() const { return id_; }
-  HANDLE Handle() const { return process_; }
-  void Detach() { detached_ = true; }
-
- private:
-  HANDLE process_ = nullptr;
-  DWORD id_ = 0;
-  bool detached_ = false;
-};
-
-struct FindRequest {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND window, LPARAM data) {
-  auto* request = reinterpret_cast<FindRequest*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  if (owner == request->processId && IsWindowVisible(window) && lstrcmpW(text, kCaption) == 0) {
-    request->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-bool WaitForWindow(DWORD processId) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < kWindowTimeoutMs) {
-    FindRequest request{processId, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&request));
-    if (request.found) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
-bool Near(COLORREF got, COLORREF want) {
-  const int tolerance = 24;
-  return std::abs(GetRValue(got) - GetRValue(want)) <= tolerance &&
-         std::abs(GetGValue(got) - GetGValue(want)) <= tolerance &&
-         std::abs(GetBValue(got) - GetBValue(want)) <= tolerance;
-}
-
-COLORREF ScreenCentrePixel() {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour =
-      GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
-  ReleaseDC(nullptr, screen);
-  return colour;
 }
 
 // Looked for every 2 ms, so that the times measured from it vary little.
@@ -202,7 +81,7 @@ bool StartShowing(SaverProcess& saver, bool solidPictureFirst = true) {
     std::fprintf(stderr, "key_exit_wine: cannot start the saver (error %lu)\n", GetLastError());
     return false;
   }
-  if (!WaitForWindow(saver.Id())) {
+  if (!bench::WaitForSaverWindow(saver.Id())) {
     std::fprintf(stderr, "key_exit_wine: no \"Glimmerdeck\" window\n");
     return false;
   }
@@ -211,14 +90,6 @@ bool StartShowing(SaverProcess& saver, bool solidPictureFirst = true) {
     return false;
   }
   return true;
-}
-
-void PressKey(WORD virtualKey) {
-  INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, inputs, sizeof(INPUT));
 }
 
 double MillisecondsBetween(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -590,7 +461,7 @@ int StartPhotoShow(const std::wstring& scrPath) {
   }
   WriteSettings("C:\\glimmer_bench\\photos", "1000", "1", "1");
   SaverProcess saver(scrPath);
-  if (!saver.Started() || !WaitForWindow(saver.Id())) {
+  if (!saver.Started() || !bench::WaitForSaverWindow(saver.Id())) {
     std::fprintf(stderr, "key_exit_wine: the photo show did not start\n");
     return 1;
   }

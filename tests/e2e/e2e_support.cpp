@@ -279,6 +279,12 @@ std::wstring FreshFolder(const std::wstring& name) {
   return folder;
 }
 
+void StartFresh() {
+  RemoveSettings();
+  SetUsePassword(false);
+  MoveCursor(500, 400);
+}
+
 std::string Narrow(const std::wstring& text) {
   int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string out(size > 0 ? size - 1 : 0, '\0');

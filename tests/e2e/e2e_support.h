@@ -72,6 +72,9 @@ std::wstring FreshFolder(const std::wstring& name);
 std::string Narrow(const std::wstring& text);
 void SetUsePassword(bool on);
 void MoveCursor(int x, int y);
+// How each test of the running saver begins: no settings file, no saver password, the
+// cursor resting in the middle of the 1024 x 768 screen.
+void StartFresh();
 void Click(int x, int y);
 // True when every colour component is within tolerance of want.
 bool Near(COLORREF got, COLORREF want, int tolerance = 24);

@@ -43,9 +43,7 @@ std::string ReadBytes(const std::wstring& path) {
 class LoadingTest : public testing::Test {
  protected:
   void SetUp() override {
-    e2e::RemoveSettings();
-    e2e::SetUsePassword(false);
-    e2e::MoveCursor(500, 400);
+    e2e::StartFresh();
   }
   void TearDown() override { e2e::RemoveSettings(); }
 };

@@ -120,9 +120,7 @@ class MusicE2e : public testing::TestWithParam<SongCase> {
   void SetUp() override {
     capture = CapturePathFromEnvironment();
     if (capture.empty()) GTEST_SKIP() << "GLIMMER_CAPTURE names no capture file";
-    e2e::RemoveSettings();
-    e2e::SetUsePassword(false);
-    e2e::MoveCursor(500, 400);
+    e2e::StartFresh();
     pictures = e2e::FreshFolder(L"music_pictures");
     e2e::WriteSolidBmp(pictures + L"\\a.bmp", 400, 300, kGreen);
     const std::wstring songFolder = e2e::FreshFolder(L"music_song");

@@ -32,9 +32,7 @@ struct NoPump : platform::MessagePump {
 class PaintOnScreen : public testing::Test {
  protected:
   void SetUp() override {
-    e2e::RemoveSettings();
-    e2e::SetUsePassword(false);
-    e2e::MoveCursor(500, 400);
+    e2e::StartFresh();
   }
   void TearDown() override { e2e::RemoveSettings(); }
 

@@ -36,9 +36,7 @@ class PictureFilesShow : public testing::Test {
   void SetUp() override {
     if (GetFileAttributesW((kPictures + L"ready").c_str()) == INVALID_FILE_ATTRIBUTES)
       GTEST_SKIP() << "needs the test-pictures fixture (ctest runs it)";
-    e2e::RemoveSettings();
-    e2e::SetUsePassword(false);
-    e2e::MoveCursor(500, 400);
+    e2e::StartFresh();
   }
   void TearDown() override { e2e::RemoveSettings(); }
 

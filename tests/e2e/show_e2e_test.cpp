@@ -39,9 +39,7 @@ std::string Settings(const std::wstring& folder, const Keys& changed) {
 class ShowTest : public testing::Test {
  protected:
   void SetUp() override {
-    e2e::RemoveSettings();
-    e2e::SetUsePassword(false);
-    e2e::MoveCursor(500, 400);
+    e2e::StartFresh();
   }
   void TearDown() override {
     e2e::RemoveSettings();
