@@ -1,7 +1,9 @@
 #pragma once
 // Storage for decoded pictures. The system hands out fresh pages zero-filled, one fault a
 // page, which for a 4000 x 3000 picture costs about as much as a pass over its pixels; so
-// the block of the picture last let go is kept and given to the next picture it suits.
+// the blocks of the pictures last let go are kept and given to the next pictures they
+// suit. Two are kept: a photo turned upright by its Exif orientation is decoded into one
+// block and turned into another, and the next photo then finds both.
 #include <cstddef>
 #include <new>
 #include <utility>
@@ -12,14 +14,18 @@ class PixelStore {
  public:
   // Blocks from this size on are kept when let go.
   static constexpr size_t kKeptFrom = size_t{1} << 20;
+  // How many blocks are kept at most.
+  static constexpr size_t kKeptBlocks = 2;
 
-  // A block of at least `bytes`, aligned for any pixel type: the kept one when it is large
-  // enough and at most twice as large (a larger one is released first, so that one forged
-  // picture does not hold gigabytes), else a new one. Throws std::bad_alloc.
+  // A block of at least `bytes`, aligned for any pixel type: the newest kept one that is
+  // large enough and at most twice as large, else a new one, for which every kept block is
+  // released first (so that one forged picture does not hold gigabytes). Throws
+  // std::bad_alloc.
   static void* Take(size_t bytes);
-  // Lets a block from Take go; the block kept before it, if any, is released.
+  // Lets a block from Take go; it is kept, and the oldest kept block beyond kKeptBlocks is
+  // released.
   static void Give(void* block) noexcept;
-  // The size of the block kept now, 0 when none.
+  // The size of the blocks kept now, 0 when none.
   static size_t KeptBytes();
   // How many blocks were asked of the system so far: the blocks not served by the kept one.
   static size_t BlocksMade();

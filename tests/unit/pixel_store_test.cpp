@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "pictures/loaded_picture.h"
 
@@ -52,19 +53,48 @@ TEST(PixelStore, TheBlockLetGoServesTheNextPictureItSuits) {
   Drain();
 }
 
-TEST(PixelStore, OnlyTheNewestBlockIsKept) {
+TEST(PixelStore, TheTwoNewestBlocksAreKept) {
   Drain();
   void* first = PixelStore::Take(2 * kMiB);
   void* second = PixelStore::Take(3 * kMiB);
+  void* third = PixelStore::Take(5 * kMiB);
   PixelStore::Give(first);
   PixelStore::Give(second);
-  EXPECT_EQ(PixelStore::KeptBytes(), 3 * kMiB);
+  PixelStore::Give(third);  // the first goes
+  EXPECT_EQ(PixelStore::KeptBytes(), 8 * kMiB);
   const size_t made = PixelStore::BlocksMade();
-  void* taken = PixelStore::Take(2 * kMiB);
+  void* again = PixelStore::Take(3 * kMiB);
+  EXPECT_EQ(again, third);  // the newest that suits
+  void* taken = PixelStore::Take(3 * kMiB);
   EXPECT_EQ(taken, second);
   EXPECT_EQ(PixelStore::BlocksMade(), made);
   PixelStore::Give(taken);
   EXPECT_EQ(PixelStore::KeptBytes(), 3 * kMiB);  // the block keeps its own size
+  PixelStore::Give(again);
+  EXPECT_EQ(PixelStore::KeptBytes(), 8 * kMiB);
+  Drain();
+}
+
+// A photo turned upright is decoded into one block and turned into another; the next photo
+// finds both, whether or not pictures that need no turn come between, so no photo after
+// the first takes fresh pages from the system.
+TEST(PixelStore, PhotosTurnedUprightShareTwoBlocksWithThePicturesBetween) {
+  const auto load = [](bool turned) {
+    pictures::LoadedPicture picture;
+    picture.pixels.resize(4000 * 3000);
+    if (!turned) return;
+    pictures::PixelWords upright(picture.pixels.size());
+    picture.pixels = std::move(upright);  // the decoded block is let go here
+  };
+  const std::vector<std::vector<bool>> shows = {
+      {true, true, true, true}, {true, false, true, false, true}, {true, false, false, true, true, false}};
+  for (const auto& show : shows) {
+    Drain();
+    load(true);
+    const size_t made = PixelStore::BlocksMade();
+    for (bool turned : show) load(turned);
+    EXPECT_EQ(PixelStore::BlocksMade(), made) << testing::PrintToString(show);
+  }
   Drain();
 }
 
