@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "pictures/paint.h"
+#include "platform/dib_win32.h"
 #include "platform/program_win32.h"
 #include "platform/win32_handles.h"
 #include "platform/worker_win32.h"
@@ -53,21 +54,11 @@ struct Pump : platform::MessagePump {
 class Buffer {
  public:
   Buffer(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info = Info(width, height);
+    BITMAPINFO info = platform::TopDownDibInfo(width, height);
     void* bits = nullptr;
     bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (bitmap_) SelectObject(dc_.get(), bitmap_.get());
     pixels_ = static_cast<uint8_t*>(bits);
-  }
-  static BITMAPINFO Info(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
   }
   bool Ready() const { return pixels_ != nullptr; }
   HDC Dc() const { return dc_.get(); }
@@ -96,7 +87,7 @@ bool MeasureCase(const Case& c, int runs, platform::Worker& worker, double& pain
   const show::Placement place = show::PlacePicture(c.picture, c.area, {true, true, true}, 0.0f, 0.0f);
   const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), c.picture.width, c.picture.height,
                                      static_cast<size_t>(c.picture.width) * 4, false};
-  const BITMAPINFO info = Buffer::Info(c.picture.width, c.picture.height);
+  const BITMAPINFO info = platform::TopDownDibInfo(c.picture.width, c.picture.height);
   Pump pump;
   std::vector<double> paints, stretches;
   for (int run = 0; run < runs; ++run) {

@@ -10,6 +10,7 @@
 #include "pictures/bilinear.h"
 #include "pictures/catalogue.h"
 #include "pictures/picture_loader_win32.h"
+#include "platform/dib_win32.h"
 #include "platform/directory_lister_win32.h"
 #include "platform/geometry_win32.h"
 #include "platform/program_win32.h"
@@ -49,17 +50,6 @@ struct PumpPort : platform::MessagePump {
   void PumpPending() override { platform::PumpPendingMessages(); }
 };
 
-BITMAPINFO TopDownInfo(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 // Copies the smoothed picture into the buffer at its place, clipped to the buffer.
 void CopyInto(BackBuffer& buffer, const pictures::BilinerPicture& picture) {
   if (!buffer.Pixels() || picture.pixels.empty()) return;
@@ -85,7 +75,7 @@ void BackBuffer::Resize(int width, int height) {
   pixels_ = nullptr;
   width_ = height_ = 0;
   if (!dc_ || width <= 0 || height <= 0) return;
-  BITMAPINFO info = TopDownInfo(width, height);
+  BITMAPINFO info = platform::TopDownDibInfo(width, height);
   void* bits = nullptr;
   bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_) return;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include "platform/dib_win32.h"
 #include "settings/settings_dialog_layout.h"
 
 namespace e2e {
@@ -327,12 +328,7 @@ std::vector<uint32_t> CaptureScreen(int width, int height, int left, int top) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = platform::TopDownDibInfo(width, height);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
