@@ -501,13 +501,17 @@ bool SettingsDialog::PressAndWaitUntilClosed(int buttonId, DWORD timeoutMs) cons
   return WaitUntilGone(window_, timeoutMs);
 }
 
-bool WaitForCentreColour(COLORREF colour, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
+int MsUntilColourAt(int x, int y, COLORREF colour, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs) {
-    if (Near(ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2), colour)) return true;
-    ::Sleep(50);
+    if (Near(ScreenPixel(x, y), colour)) return static_cast<int>(GetTickCount() - start);
+    ::Sleep(10);
   }
-  return false;
+  return -1;
+}
+
+bool WaitForCentreColour(COLORREF colour, DWORD timeoutMs) {
+  return MsUntilColourAt(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, colour, timeoutMs) >= 0;
 }
 
 }  // namespace e2e

@@ -136,6 +136,9 @@ class SettingsDialog {
   HWND window_;
 };
 
+// Milliseconds until the screen shows the colour at (x, y), looked at every 10 ms; -1 when
+// it does not within timeoutMs.
+int MsUntilColourAt(int x, int y, COLORREF colour, DWORD timeoutMs);
 // Waits until the screen's centre shows the colour, as the show's first picture settles.
 bool WaitForCentreColour(COLORREF colour, DWORD timeoutMs);
 

@@ -22,15 +22,6 @@ struct Spot {
   COLORREF colour;
 };
 
-bool WaitForColourAt(int x, int y, COLORREF colour, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
-    if (e2e::Near(e2e::ScreenPixel(x, y), colour)) return true;
-    e2e::Sleep(50);
-  }
-  return false;
-}
-
 class PictureFilesShow : public testing::Test {
  protected:
   void SetUp() override {
@@ -48,7 +39,7 @@ class PictureFilesShow : public testing::Test {
     e2e::WriteSettingsText(e2e::WithValues(e2e::SettingsWithFolder(e2e::Narrow(folder)), {{"Cyuuou", "1"}}));
     e2e::SaverProcess saver(L"/S");
     ASSERT_NE(saver.WaitForWindow(kSaver, 15000), nullptr);
-    EXPECT_TRUE(WaitForColourAt(spots[0].x, spots[0].y, spots[0].colour, 15000));
+    EXPECT_GE(e2e::MsUntilColourAt(spots[0].x, spots[0].y, spots[0].colour, 15000), 0);
     for (const Spot& s : spots)
       EXPECT_TRUE(e2e::Near(e2e::ScreenPixel(s.x, s.y), s.colour))
           << "at " << s.x << "," << s.y << ": " << std::hex << e2e::ScreenPixel(s.x, s.y);

@@ -268,21 +268,6 @@ TEST_F(ShowTest, LinksBackToThePictureFolderShowEachPictureOncePerPass) {
   EXPECT_TRUE(saver.Running());
 }
 
-namespace {
-
-// Milliseconds until the screen's centre shows the colour; -1 when it does not within
-// timeoutMs.
-int MsUntilCentre(COLORREF colour, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
-    if (e2e::Near(e2e::ScreenPixel(512, 384), colour)) return static_cast<int>(GetTickCount() - start);
-    e2e::Sleep(10);
-  }
-  return -1;
-}
-
-}  // namespace
-
 // The pictures' folder goes away during the show (a card pulled, a share lost) and comes
 // back: the saver keeps running and input, and shows pictures again soon after.
 TEST_F(ShowTest, AVanishedFolderIsShownAgainSoonAfterItReturns) {
@@ -296,12 +281,12 @@ TEST_F(ShowTest, AVanishedFolderIsShownAgainSoonAfterItReturns) {
     e2e::WriteSolidBmp(incoming + name, 400, 300, kYellow);  // what comes back shows itself
   }
   auto saver = Start(folder, {{"Cyuuou", "1"}, {"Speed", "300"}}, 0);
-  ASSERT_GE(MsUntilCentre(kRed, 5000), 0);
+  ASSERT_GE(e2e::MsUntilColourAt(512, 384, kRed, 5000), 0);
   ASSERT_TRUE(MoveFileW(folder.c_str(), away.c_str()));
   e2e::Sleep(4000);  // long past the first failures' free run
   EXPECT_TRUE(saver->Running());
   ASSERT_TRUE(MoveFileW(incoming.c_str(), folder.c_str()));
-  const int back = MsUntilCentre(kYellow, 5000);
+  const int back = e2e::MsUntilColourAt(512, 384, kYellow, 5000);
   EXPECT_GE(back, 0) << "no picture after the folder came back";
   EXPECT_LE(back, 2000);
   e2e::PressKey('A');
@@ -324,7 +309,7 @@ TEST_F(ShowTest, OneGoodPictureAmongAHundredDamagedComesSoon) {
   e2e::WriteSettingsText(Settings(folder, {{"Cyuuou", "1"}, {"Speed", "1000"}}));
   SaverProcess saver(L"/S");
   ASSERT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
-  const int shown = MsUntilCentre(kBlue, 10000);
+  const int shown = e2e::MsUntilColourAt(512, 384, kBlue, 10000);
   EXPECT_GE(shown, 0) << "the good picture never came";
   EXPECT_LE(shown, 2000);
 }
