@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "pictures/opacity.h"
+#include "pictures/pixel_transfer.h"
 #include "pictures/row_sharing.h"
 
 namespace pictures {
@@ -25,14 +26,6 @@ constexpr uint32_t kColourBytes = 0x00FFFFFF;
 // cvtsd2si rounds by the current mode, halves to even by default; mingw's nearbyint is a
 // slow library call under Wine.
 inline int32_t RoundHalfEven(double value) { return _mm_cvtsd_si32(_mm_set_sd(value)); }
-
-inline uint32_t Load32(const uint8_t* at) {
-  uint32_t value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
-inline void Store32(uint8_t* at, uint32_t value) { std::memcpy(at, &value, sizeof value); }
 
 std::optional<BilinerFit> FitToWidth(Size picture, Size area) {
   const auto height = RoundToInt32(static_cast<double>(area.width) * picture.height / picture.width);

@@ -4,7 +4,8 @@
 // red and a byte that means nothing.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+
+#include "pictures/pixel_transfer.h"
 
 namespace pictures {
 
@@ -29,12 +30,7 @@ inline uint32_t OverBlack(uint32_t pixel) { return BlendOver(pixel, 0); }
 
 // count pixels over black, from one row into another.
 inline void OverBlackRow(const uint8_t* from, uint8_t* to, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    uint32_t pixel;
-    std::memcpy(&pixel, from + i * 4, sizeof pixel);
-    pixel = OverBlack(pixel);
-    std::memcpy(to + i * 4, &pixel, sizeof pixel);
-  }
+  for (size_t i = 0; i < count; ++i) Store32(to + i * 4, OverBlack(Load32(from + i * 4)));
 }
 
 }  // namespace pictures

@@ -8,20 +8,13 @@
 #include <vector>
 
 #include "pictures/opacity.h"
+#include "pictures/pixel_transfer.h"
 #include "pictures/row_sharing.h"
 
 namespace pictures {
 namespace {
 
 constexpr uint32_t kColour = 0x00FFFFFF;
-
-inline uint32_t Load32(const uint8_t* at) {
-  uint32_t value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
-inline void Store32(uint8_t* at, uint32_t value) { std::memcpy(at, &value, sizeof value); }
 
 // The part of [start, start + length) inside [0, limit), in 64 bits so that no sum of a
 // position and a size can overflow.

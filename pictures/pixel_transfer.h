@@ -2,8 +2,18 @@
 // Moving decoded pixels into the program's 32-bit layout.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace pictures {
+
+// One 32-bit pixel read from or written to bytes of any alignment.
+inline uint32_t Load32(const uint8_t* at) {
+  uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+inline void Store32(uint8_t* at, uint32_t value) { std::memcpy(at, &value, sizeof value); }
 
 // The unused fourth byte as the system's format converter writes it.
 inline constexpr uint8_t kUnusedByte = 0xFF;
