@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 #include "tests/unit/bilinear_reference.h"
 #include "tests/unit/std_thread_worker.h"
 
@@ -38,7 +38,7 @@ struct NoPump : platform::MessagePump {
 struct Prepared {
   std::vector<uint8_t> pixels;
   std::vector<uint8_t> copy;
-  pictures::SourcePicture source;
+  drawing::SourcePicture source;
   double memcpySeconds = 0;
   double referenceSeconds = 0;
 };
@@ -87,14 +87,14 @@ Prepared& PreparedFor(const Case& c) {
 
 // With two threads the rows are shared with a worker kept alive between calls, as the
 // saver keeps its own.
-void Scale(benchmark::State& state, const Case& c, pictures::BilinerKernel kernel, int threads) {
+void Scale(benchmark::State& state, const Case& c, drawing::BilinerKernel kernel, int threads) {
   Prepared& p = PreparedFor(c);
   NoPump pump;
   static test_support::StdThreadWorker worker;
   platform::Worker* helper = threads == 2 ? &worker : nullptr;
   const auto start = Clock::now();
   for (auto _ : state) {
-    auto drawn = pictures::DrawBilinerPicture(p.source, c.area, pump, kernel, helper);
+    auto drawn = drawing::DrawBilinerPicture(p.source, c.area, pump, kernel, helper);
     benchmark::DoNotOptimize(drawn);
   }
   const double fastSeconds =
@@ -113,10 +113,10 @@ int main(int argc, char** argv) {
   for (const Case& c : kCases) {
     for (int threads : {1, 2}) {
       const std::string suffix = (threads == 2 ? "x2/" : "/") + std::string(c.name);
-      benchmark::RegisterBenchmark(("Sse2" + suffix).c_str(), Scale, c, pictures::BilinerKernel::Sse2, threads)
+      benchmark::RegisterBenchmark(("Sse2" + suffix).c_str(), Scale, c, drawing::BilinerKernel::Sse2, threads)
           ->Unit(benchmark::kMillisecond);
-      if (pictures::Avx2Available())
-        benchmark::RegisterBenchmark(("Avx2" + suffix).c_str(), Scale, c, pictures::BilinerKernel::Avx2, threads)
+      if (drawing::Avx2Available())
+        benchmark::RegisterBenchmark(("Avx2" + suffix).c_str(), Scale, c, drawing::BilinerKernel::Avx2, threads)
             ->Unit(benchmark::kMillisecond);
     }
   }

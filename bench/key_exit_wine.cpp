@@ -28,12 +28,12 @@
 #include <string>
 #include <vector>
 
-#include "pictures/paint.h"
+#include "bench/saver_bench_support.h"
+#include "drawing/paint.h"
 #include "pictures/picture_loader_win32.h"
 #include "platform/program_win32.h"
 #include "platform/worker_win32.h"
 #include "show/placement.h"
-#include "bench/saver_bench_support.h"
 #include "tests/e2e/jpeg_files.h"
 
 namespace {
@@ -316,7 +316,7 @@ double PaintMs(const std::wstring& path) {
   for (int run = 0; run < 5; ++run) {
     LARGE_INTEGER from, to;
     QueryPerformanceCounter(&from);
-    pictures::PaintPicture({reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width, picture.height,
+    drawing::PaintPicture({reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width, picture.height,
                             static_cast<size_t>(picture.width) * 4, picture.hasAlpha},
                            place.position, place.size,
                            {reinterpret_cast<uint8_t*>(buffer.data()), screen.width, screen.height,

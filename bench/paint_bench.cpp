@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "pictures/paint.h"
+#include "drawing/paint.h"
 #include "show/placement.h"
 #include "tests/unit/std_thread_worker.h"
 
@@ -65,9 +65,9 @@ Prepared& ThePictures() {
 void Paint(benchmark::State& state, bool withAlpha, int threads) {
   Prepared& p = ThePictures();
   const std::vector<uint32_t>& pixels = withAlpha ? p.withAlpha : p.opaque;
-  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), kPicture.width, kPicture.height,
+  const drawing::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), kPicture.width, kPicture.height,
                                      size_t(kPicture.width) * 4, withAlpha};
-  const pictures::PaintTarget target{reinterpret_cast<uint8_t*>(p.buffer.data()), kArea.width, kArea.height,
+  const drawing::PaintTarget target{reinterpret_cast<uint8_t*>(p.buffer.data()), kArea.width, kArea.height,
                                      size_t(kArea.width) * 4};
   const show::Placement place = show::PlacePicture(kPicture, kArea, {true, true, true}, 0.0f, 0.0f);
   NoPump pump;
@@ -75,7 +75,7 @@ void Paint(benchmark::State& state, bool withAlpha, int threads) {
   platform::Worker* helper = threads == 2 ? &worker : nullptr;
   const auto start = Clock::now();
   for (auto _ : state) {
-    pictures::PaintPicture(source, place.position, place.size, target, pump, helper);
+    drawing::PaintPicture(source, place.position, place.size, target, pump, helper);
     benchmark::ClobberMemory();
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count() / double(state.iterations());

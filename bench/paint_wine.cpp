@@ -16,7 +16,7 @@
 #include <random>
 #include <vector>
 
-#include "pictures/paint.h"
+#include "drawing/paint.h"
 #include "platform/dib_win32.h"
 #include "platform/program_win32.h"
 #include "platform/win32_handles.h"
@@ -62,7 +62,7 @@ class Buffer {
   }
   bool Ready() const { return pixels_ != nullptr; }
   HDC Dc() const { return dc_.get(); }
-  pictures::PaintTarget Target() const { return {pixels_, width_, height_, static_cast<size_t>(width_) * 4}; }
+  drawing::PaintTarget Target() const { return {pixels_, width_, height_, static_cast<size_t>(width_) * 4}; }
 
  private:
   int width_, height_;
@@ -85,14 +85,14 @@ bool MeasureCase(const Case& c, int runs, platform::Worker& worker, double& pain
   Buffer buffer(c.area.width, c.area.height);
   if (!buffer.Ready()) return false;
   const show::Placement place = show::PlacePicture(c.picture, c.area, {true, true, true}, 0.0f, 0.0f);
-  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), c.picture.width, c.picture.height,
+  const drawing::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), c.picture.width, c.picture.height,
                                      static_cast<size_t>(c.picture.width) * 4, false};
   const BITMAPINFO info = platform::TopDownDibInfo(c.picture.width, c.picture.height);
   Pump pump;
   std::vector<double> paints, stretches;
   for (int run = 0; run < runs; ++run) {
     paints.push_back(
-        TimeMs([&] { pictures::PaintPicture(source, place.position, place.size, buffer.Target(), pump, &worker); }));
+        TimeMs([&] { drawing::PaintPicture(source, place.position, place.size, buffer.Target(), pump, &worker); }));
     stretches.push_back(TimeMs([&] {
       SetStretchBltMode(buffer.Dc(), COLORONCOLOR);
       StretchDIBits(buffer.Dc(), place.position.x, place.position.y, place.size.width, place.size.height, 0, 0,
@@ -122,8 +122,8 @@ void MeasurePumpAndRow(int32_t rowsInCase1, double onePaintAloneMs) {
   std::printf(
       "PeekMessage on an empty queue %.2f us (%.2f us with PM_NOYIELD); one row of case 1 on one thread "
       "%.2f us; a band of %d rows (%lld pixels) %.0f us\n",
-      1000.0 * peeksMs / kPeeks, 1000.0 * noYieldMs / kPeeks, rowUs, pictures::RowsBetweenPumps(1440),
-      static_cast<long long>(pictures::kPixelsBetweenPumps), rowUs * pictures::RowsBetweenPumps(1440));
+      1000.0 * peeksMs / kPeeks, 1000.0 * noYieldMs / kPeeks, rowUs, drawing::RowsBetweenPumps(1440),
+      static_cast<long long>(drawing::kPixelsBetweenPumps), rowUs * drawing::RowsBetweenPumps(1440));
 }
 
 }  // namespace
@@ -159,11 +159,11 @@ int wmain(int argc, wchar_t** argv) {
   {
     std::vector<uint32_t> pixels(size_t{4000} * 3000, 0x00808080);
     Buffer buffer(1920, 1080);
-    const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), 4000, 3000, 4000 * 4, false};
+    const drawing::PaintSource source{reinterpret_cast<const uint8_t*>(pixels.data()), 4000, 3000, 4000 * 4, false};
     Pump pump;
     std::vector<double> alone;
     for (int run = 0; run < runs; ++run)
-      alone.push_back(TimeMs([&] { pictures::PaintPicture(source, {240, 0}, {1440, 1080}, buffer.Target(), pump); }));
+      alone.push_back(TimeMs([&] { drawing::PaintPicture(source, {240, 0}, {1440, 1080}, buffer.Target(), pump); }));
     MeasurePumpAndRow(1080, Median(alone));
   }
   std::printf("ratio painter / StretchDIBits for 4000x3000 into 1920x1080 %.2f (goal at most %.1f)\n",

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 #include "pictures/catalogue.h"
 #include "pictures/picture_loader_win32.h"
 #include "platform/dib_win32.h"
@@ -51,7 +51,7 @@ struct PumpPort : platform::MessagePump {
 };
 
 // Copies the smoothed picture into the buffer at its place, clipped to the buffer.
-void CopyInto(BackBuffer& buffer, const pictures::BilinerPicture& picture) {
+void CopyInto(BackBuffer& buffer, const drawing::BilinerPicture& picture) {
   if (!buffer.Pixels() || picture.pixels.empty()) return;
   const int left = std::max(0, picture.position.x);
   const int right = std::min(buffer.Width(), picture.position.x + picture.size.width);
@@ -86,7 +86,7 @@ void BackBuffer::Resize(int width, int height) {
   Clear();
 }
 
-pictures::PaintTarget BackBuffer::Target() const {
+drawing::PaintTarget BackBuffer::Target() const {
   return {reinterpret_cast<uint8_t*>(pixels_), width_, height_, static_cast<size_t>(width_) * 4};
 }
 
@@ -243,12 +243,12 @@ void SaverWindow::ClearWindow() {
 void SaverWindow::PaintPicture(const pictures::LoadedPicture& picture, const show::Placement& placement) {
   if (!buffer_.Pixels() || placement.IsEmpty()) return;
   if (picture.pixels.size() < static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height)) return;
-  const pictures::PaintSource source{reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width,
+  const drawing::PaintSource source{reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width,
                                      picture.height, static_cast<size_t>(picture.width) * 4, picture.hasAlpha};
   if (!drawn_) drawn_ = RECT{};
   PumpPort pump;
   RECT painted = platform::ToRECT(
-      pictures::PaintPicture(source, placement.position, placement.size, buffer_.Target(), pump, RowHelper()));
+      drawing::PaintPicture(source, placement.position, placement.size, buffer_.Target(), pump, RowHelper()));
   UnionRect(&*drawn_, &*drawn_, &painted);
 }
 
@@ -261,7 +261,7 @@ void SaverWindow::ShowDrawing() {
 // The smoothed picture replaces the whole window, centred; a picture the scaler cannot
 // take leaves the window as it was.
 void SaverWindow::DrawBilinerPicture(const std::wstring&, const pictures::LoadedPicture& picture) {
-  pictures::SourcePicture source;
+  drawing::SourcePicture source;
   source.loaded = !picture.pixels.empty();
   source.width = picture.width;
   source.height = picture.height;
@@ -269,7 +269,7 @@ void SaverWindow::DrawBilinerPicture(const std::wstring&, const pictures::Loaded
   source.stride = static_cast<size_t>(picture.width) * 4;
   source.hasAlpha = picture.hasAlpha;
   PumpPort pump;
-  auto smoothed = pictures::DrawBilinerPicture(source, display_, pump, pictures::BilinerKernel::Automatic, RowHelper());
+  auto smoothed = drawing::DrawBilinerPicture(source, display_, pump, drawing::BilinerKernel::Automatic, RowHelper());
   if (!smoothed) return;
   buffer_.Clear();
   CopyInto(buffer_, *smoothed);

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "drawing/paint.h"
 #include "music/background_music.h"
-#include "music/mci_module.h"
 #include "music/mci_channel_win32.h"
-#include "pictures/paint.h"
+#include "music/mci_module.h"
 #include "platform/base_window_win32.h"
 #include "platform/ports.h"
 #include "platform/random_generator.h"
@@ -44,7 +44,7 @@ class BackBuffer {
   uint32_t* Pixels() const { return pixels_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  pictures::PaintTarget Target() const;
+  drawing::PaintTarget Target() const;
   void Clear();
 
  private:

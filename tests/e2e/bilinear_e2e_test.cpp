@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 #include "pictures/picture_loader_win32.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/picture_files.h"
@@ -35,11 +35,11 @@ TEST(BilinearOnScreen, PaintedRectangleEqualsTheScalerAndTheRestIsBlack) {
 
   pictures::LoadedPicture picture;
   ASSERT_TRUE(pictures::LoadPictureFile(path, picture));
-  pictures::SourcePicture source{true, picture.width, picture.height,
+  drawing::SourcePicture source{true, picture.width, picture.height,
                                  reinterpret_cast<const uint8_t*>(picture.pixels.data()),
                                  static_cast<size_t>(picture.width) * 4};
   NoPump pump;
-  auto want = pictures::DrawBilinerPicture(source, {1024, 768}, pump);
+  auto want = drawing::DrawBilinerPicture(source, {1024, 768}, pump);
   ASSERT_TRUE(want.has_value());
 
   e2e::WriteSettingsText(e2e::SettingsWithFolder(e2e::Narrow(folder)) );
@@ -84,11 +84,11 @@ TEST(BilinearOnScreen, APictureWithOpacityIsSmoothedOverBlack) {
   pictures::LoadedPicture picture;
   ASSERT_TRUE(pictures::LoadPictureFile(path, picture));
   ASSERT_TRUE(picture.hasAlpha);
-  const pictures::SourcePicture source{true, picture.width, picture.height,
+  const drawing::SourcePicture source{true, picture.width, picture.height,
                                        reinterpret_cast<const uint8_t*>(picture.pixels.data()),
                                        static_cast<size_t>(picture.width) * 4, true};
   NoPump pump;
-  const auto want = pictures::DrawBilinerPicture(source, {1024, 768}, pump);
+  const auto want = drawing::DrawBilinerPicture(source, {1024, 768}, pump);
   ASSERT_TRUE(want.has_value());
 
   e2e::WriteSettingsText(e2e::WithValues(e2e::SettingsWithFolder(e2e::Narrow(folder)), {{"Biliner", "1"}}));

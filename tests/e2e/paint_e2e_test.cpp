@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "pictures/opacity.h"
-#include "pictures/paint.h"
+#include "drawing/opacity.h"
+#include "drawing/paint.h"
 #include "pictures/picture_loader_win32.h"
 #include "show/placement.h"
 #include "tests/e2e/e2e_support.h"
@@ -69,7 +69,7 @@ uint32_t GifPixel(int x) { return BandPixel(x) >> 24 == 0 ? 0x00FF00FF : 0xFF000
 // The screen pixel in 0x00RRGGBB of a pixel painted over `under`.
 uint32_t Over(uint32_t pixel, uint32_t under) {
   if (pixel >> 24 == 0) return under;
-  return pictures::BlendOver(pixel, under);
+  return drawing::BlendOver(pixel, under);
 }
 
 TEST_F(PaintOnScreen, TransparentPixelsShowWhatLiesUnder) {
@@ -153,7 +153,7 @@ TEST_F(PaintOnScreen, ThePaintedRectangleEqualsThePaintersOutput) {
                                                      {true, c.enlarge, true}, 0, 0);
     std::vector<uint32_t> want(size_t(kScreenWidth) * kScreenHeight, 0);
     NoPump pump;
-    pictures::PaintPicture(
+    drawing::PaintPicture(
         {reinterpret_cast<const uint8_t*>(picture.pixels.data()), picture.width, picture.height,
          size_t(picture.width) * 4, picture.hasAlpha},
         place.position, place.size,

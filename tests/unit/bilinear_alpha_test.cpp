@@ -6,13 +6,13 @@
 #include <random>
 #include <vector>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 #include "tests/unit/bilinear_reference.h"
 #include "tests/unit/inline_worker.h"
 #include "tests/unit/paint_reference.h"
 #include "tests/unit/std_thread_worker.h"
 
-using pictures::BilinerKernel;
+using drawing::BilinerKernel;
 using platform::Size;
 
 namespace {
@@ -39,7 +39,7 @@ struct AlphaPicture {
       }
     }
   }
-  pictures::SourcePicture Source() const { return {true, width, height, bytes.data(), stride, true}; }
+  drawing::SourcePicture Source() const { return {true, width, height, bytes.data(), stride, true}; }
   // The same picture over black, without opacity: what the reference smooths.
   std::vector<uint8_t> OverBlack() const {
     std::vector<uint8_t> over(bytes.size());
@@ -61,7 +61,7 @@ struct AlphaPicture {
 
 std::vector<BilinerKernel> KernelsHere() {
   std::vector<BilinerKernel> kernels{BilinerKernel::Sse2};
-  if (pictures::Avx2Available()) kernels.push_back(BilinerKernel::Avx2);
+  if (drawing::Avx2Available()) kernels.push_back(BilinerKernel::Avx2);
   return kernels;
 }
 
@@ -70,7 +70,7 @@ class PicturesBilinearAlpha : public testing::Test {
   void ExpectSmoothedOverBlack(Size size, Size area, platform::Worker* helper) {
     const AlphaPicture picture(size, random_);
     const std::vector<uint8_t> over = picture.OverBlack();
-    const pictures::SourcePicture overSource{true, picture.width, picture.height, over.data(), picture.stride};
+    const drawing::SourcePicture overSource{true, picture.width, picture.height, over.data(), picture.stride};
     CountingPump referencePump;
     const auto want = bilinear_reference::DrawBilinerPicture(overSource, area, referencePump);
     const auto label = testing::Message() << size.width << "x" << size.height << " in " << area.width << "x"
@@ -78,7 +78,7 @@ class PicturesBilinearAlpha : public testing::Test {
     ASSERT_TRUE(want) << label;
     for (BilinerKernel kernel : KernelsHere()) {
       CountingPump pump;
-      const auto drawn = pictures::DrawBilinerPicture(picture.Source(), area, pump, kernel, helper);
+      const auto drawn = drawing::DrawBilinerPicture(picture.Source(), area, pump, kernel, helper);
       ASSERT_TRUE(drawn) << label;
       EXPECT_EQ(drawn->size, want->size) << label;
       EXPECT_TRUE(drawn->pixels == want->pixels) << label;
@@ -114,18 +114,18 @@ TEST_F(PicturesBilinearAlpha, RandomPicturesAreSmoothedOverBlack) {
 TEST_F(PicturesBilinearAlpha, OpaqueAndTransparentExtremes) {
   AlphaPicture picture({37, 23}, random_);
   for (size_t i = 3; i < picture.bytes.size(); i += 4) picture.bytes[i] = 255;
-  pictures::SourcePicture withoutAlpha = picture.Source();
+  drawing::SourcePicture withoutAlpha = picture.Source();
   withoutAlpha.hasAlpha = false;
   CountingPump pump;
-  const auto opaque = pictures::DrawBilinerPicture(picture.Source(), {200, 100}, pump);
-  const auto plain = pictures::DrawBilinerPicture(withoutAlpha, {200, 100}, pump);
+  const auto opaque = drawing::DrawBilinerPicture(picture.Source(), {200, 100}, pump);
+  const auto plain = drawing::DrawBilinerPicture(withoutAlpha, {200, 100}, pump);
   ASSERT_TRUE(opaque && plain);
   EXPECT_TRUE(opaque->pixels == plain->pixels);
 
   for (size_t i = 3; i < picture.bytes.size(); i += 4) picture.bytes[i] = 0;
-  const auto transparent = pictures::DrawBilinerPicture(picture.Source(), {200, 100}, pump);
+  const auto transparent = drawing::DrawBilinerPicture(picture.Source(), {200, 100}, pump);
   ASSERT_TRUE(transparent);
-  EXPECT_TRUE(transparent->pixels == pictures::PixelBytes(transparent->pixels.size(), 0));
+  EXPECT_TRUE(transparent->pixels == drawing::PixelBytes(transparent->pixels.size(), 0));
 }
 
 // A worker whose thread could not be started runs its job inline: given rows to share, it
@@ -133,16 +133,16 @@ TEST_F(PicturesBilinearAlpha, OpaqueAndTransparentExtremes) {
 TEST_F(PicturesBilinearAlpha, AWorkerWithoutAThreadLeavesEveryRowToThisThread) {
   const AlphaPicture picture({200, 150}, random_);
   for (const bool hasAlpha : {false, true}) {
-    pictures::SourcePicture source = picture.Source();
+    drawing::SourcePicture source = picture.Source();
     source.hasAlpha = hasAlpha;
     test_support::InlineWorker threadless;
     CountingPump pump;
-    const auto drawn = pictures::DrawBilinerPicture(source, {1024, 768}, pump, BilinerKernel::Sse2, &threadless);
+    const auto drawn = drawing::DrawBilinerPicture(source, {1024, 768}, pump, BilinerKernel::Sse2, &threadless);
     ASSERT_TRUE(drawn);
     EXPECT_EQ(pump.count, drawn->size.height);
     EXPECT_EQ(threadless.begun, 0);
     CountingPump alonePump;
-    const auto alone = pictures::DrawBilinerPicture(source, {1024, 768}, alonePump, BilinerKernel::Sse2);
+    const auto alone = drawing::DrawBilinerPicture(source, {1024, 768}, alonePump, BilinerKernel::Sse2);
     ASSERT_TRUE(alone);
     EXPECT_TRUE(drawn->pixels == alone->pixels);
   }

@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 
 namespace bilinear_reference {
 
@@ -55,21 +55,21 @@ inline std::optional<int64_t> FourDecimals(double value) {
 // Fits w x h into A x B keeping the aspect ratio, enlarging or reducing: first to the full
 // width when A > B * w / h (that taken to four places), else to the full height, then the
 // other way should the first overshoot. s is the scale, held to four places.
-inline std::optional<pictures::BilinerFit> FitToArea(int64_t w, int64_t h, int64_t A, int64_t B) {
+inline std::optional<drawing::BilinerFit> FitToArea(int64_t w, int64_t h, int64_t A, int64_t B) {
   if (w <= 0 || h <= 0 || A < 0 || B < 0) return std::nullopt;
   const auto widthAtFullHeight = FourDecimals(double(B) * w / h);
   if (!widthAtFullHeight) return std::nullopt;
-  auto toWidth = [&]() -> std::optional<pictures::BilinerFit> {
+  auto toWidth = [&]() -> std::optional<drawing::BilinerFit> {
     const auto nh = Nearest(double(A) * h / w);
     const auto s = FourDecimals(double(A) / w);
     if (!nh || !s) return std::nullopt;
-    return pictures::BilinerFit{{int32_t(A), *nh}, *s};
+    return drawing::BilinerFit{{int32_t(A), *nh}, *s};
   };
-  auto toHeight = [&]() -> std::optional<pictures::BilinerFit> {
+  auto toHeight = [&]() -> std::optional<drawing::BilinerFit> {
     const auto nw = Nearest(double(B) * w / h);
     const auto s = FourDecimals(double(B) / h);
     if (!nw || !s) return std::nullopt;
-    return pictures::BilinerFit{{*nw, int32_t(B)}, *s};
+    return drawing::BilinerFit{{*nw, int32_t(B)}, *s};
   };
   if (A * 10000 > *widthAtFullHeight) {
     const auto fit = toWidth();
@@ -124,14 +124,14 @@ class PixelGrid {
   std::vector<uint32_t> cells_;
 };
 
-inline uint32_t PixelAt(const pictures::SourcePicture& picture, int64_t x, int64_t row) {
+inline uint32_t PixelAt(const drawing::SourcePicture& picture, int64_t x, int64_t row) {
   uint32_t value;
   std::memcpy(&value, picture.pixels + row * picture.stride + x * 4, sizeof value);
   return value;
 }
 
 // W*H + 1 values, rows bottom-up: what reading the surface's scan lines hands back.
-inline int32_t GetPicturePixels(const pictures::SourcePicture& picture, PixelGrid& grid) {
+inline int32_t GetPicturePixels(const drawing::SourcePicture& picture, PixelGrid& grid) {
   const int64_t w = picture.width, h = picture.height;
   if (!picture.pixels) return -1;
   std::vector<uint32_t> buffer(w * h + 1);
@@ -145,7 +145,7 @@ inline int32_t GetPicturePixels(const pictures::SourcePicture& picture, PixelGri
 
 // Writes the grid into a top-down surface of W x H pixels.
 inline int32_t SetPicturePixels(PixelGrid& grid, int64_t w, int64_t h,
-                                pictures::PixelBytes& surface) {
+                                drawing::PixelBytes& surface) {
   std::vector<uint32_t> buffer(w * h + 1);
   for (int64_t y = 0; y < h; ++y)
     for (int64_t x = 0; x <= w; ++x) buffer[w * y + x] = grid.At(w - x, h - y);
@@ -157,15 +157,15 @@ inline int32_t SetPicturePixels(PixelGrid& grid, int64_t w, int64_t h,
 
 inline int32_t ChannelOf(uint32_t pixel, int k) { return (pixel >> (8 * k)) & 0xFF; }
 
-inline std::optional<pictures::BilinerPicture> DrawBilinerPicture(
-    const pictures::SourcePicture& source, platform::Size area, platform::MessagePump& pump) {
+inline std::optional<drawing::BilinerPicture> DrawBilinerPicture(
+    const drawing::SourcePicture& source, platform::Size area, platform::MessagePump& pump) {
   if (!source.loaded) return std::nullopt;
   const auto fit = FitToArea(source.width, source.height, area.width, area.height);
   if (!fit) return std::nullopt;
   const int64_t w = source.width, h = source.height;
   const int64_t nw = fit->size.width, nh = fit->size.height;
-  const double s = double(fit->scaleTenThousandths) / pictures::kTenThousand;
-  pictures::BilinerPicture picture;
+  const double s = double(fit->scaleTenThousandths) / drawing::kTenThousand;
+  drawing::BilinerPicture picture;
   picture.size = fit->size;
   picture.position = CentredPosition(area, fit->size);
   try {

@@ -6,12 +6,12 @@
 #include <random>
 #include <vector>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 #include "tests/unit/bilinear_reference.h"
 
-using pictures::BilinerKernel;
-using pictures::BilinerPicture;
-using pictures::SourcePicture;
+using drawing::BilinerKernel;
+using drawing::BilinerPicture;
+using drawing::SourcePicture;
 using platform::Point;
 using platform::Size;
 
@@ -48,7 +48,7 @@ uint32_t OutputPixel(const BilinerPicture& picture, int32_t x, int32_t y) {
 
 std::vector<BilinerKernel> KernelsHere() {
   std::vector<BilinerKernel> kernels{BilinerKernel::Sse2};
-  if (pictures::Avx2Available()) kernels.push_back(BilinerKernel::Avx2);
+  if (drawing::Avx2Available()) kernels.push_back(BilinerKernel::Avx2);
   return kernels;
 }
 
@@ -69,13 +69,13 @@ TEST(PicturesBilinearDecimals, RoundTheExactBinaryValueHalvesToEven) {
       {-1.40625, -14062},
       {922337203685477.0, 9223372036854770000},
   };
-  for (const Case& c : cases) EXPECT_EQ(pictures::ToTenThousandths(c.value), c.want) << c.value;
+  for (const Case& c : cases) EXPECT_EQ(drawing::ToTenThousandths(c.value), c.want) << c.value;
 }
 
 TEST(PicturesBilinearDecimals, ValuesBeyondTheFixedPointRangeFail) {
   for (double value : {1e15, -1e15, 1e300, std::numeric_limits<double>::infinity(),
                        std::numeric_limits<double>::quiet_NaN()})
-    EXPECT_EQ(pictures::ToTenThousandths(value), std::nullopt) << value;
+    EXPECT_EQ(drawing::ToTenThousandths(value), std::nullopt) << value;
 }
 
 TEST(PicturesBilinearFit, KeepsTheAspectInBothDirections) {
@@ -101,7 +101,7 @@ TEST(PicturesBilinearFit, KeepsTheAspectInBothDirections) {
       {{20000, 20217}, {553, 559}, {553, 559}, 276},
   };
   for (const Case& c : cases) {
-    const auto fit = pictures::FitBilinerPicture(c.picture, c.area);
+    const auto fit = drawing::FitBilinerPicture(c.picture, c.area);
     ASSERT_TRUE(fit) << c.picture.width << "x" << c.picture.height;
     EXPECT_EQ(fit->size, c.want) << c.picture.width << "x" << c.picture.height;
     EXPECT_EQ(fit->scaleTenThousandths, c.scale) << c.picture.width << "x" << c.picture.height;
@@ -115,7 +115,7 @@ TEST(PicturesBilinearFit, FailingArithmeticEndsTheFit) {
       {{kMax, 1}, {10, kMax}},   // the width at full height is past the fixed-point range
   };
   for (const auto& [picture, area] : cases)
-    EXPECT_EQ(pictures::FitBilinerPicture(picture, area), std::nullopt)
+    EXPECT_EQ(drawing::FitBilinerPicture(picture, area), std::nullopt)
         << picture.width << "x" << picture.height << " in " << area.width << "x" << area.height;
 }
 
@@ -133,7 +133,7 @@ TEST(PicturesBilinearPosition, CentresWithHalvesToEven) {
       {{0, 0}, {0, 0}, {0, 0}},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(pictures::CentredPaintPosition(c.area, c.fitted), c.want)
+    EXPECT_EQ(drawing::CentredPaintPosition(c.area, c.fitted), c.want)
         << c.fitted.width << "x" << c.fitted.height;
 }
 
@@ -156,7 +156,7 @@ TEST(PicturesBilinearGetBiliner, WeighsRowsFirstAndRoundsHalvesToEven) {
   };
   for (const Case& c : cases) {
     int32_t result = c.p00;
-    EXPECT_EQ(pictures::GetBiliner(c.p00, c.p10, c.p01, c.p11, c.fx, c.fy, result), 0);
+    EXPECT_EQ(drawing::GetBiliner(c.p00, c.p10, c.p01, c.p11, c.fx, c.fy, result), 0);
     EXPECT_EQ(result, c.want) << c.p00 << " " << c.p10 << " " << c.p01 << " " << c.p11;
   }
 }
@@ -170,7 +170,7 @@ TEST(PicturesBilinearReference, OwnFitPlaceAndGetBilinerAgreeWithTheProgram) {
     const uint32_t pictureRange = n % 3 == 0 ? 40 : n % 3 == 1 ? 4000 : 30000;
     const Size picture{1 + below(pictureRange), 1 + below(pictureRange)};
     const Size area{below(n % 2 ? 2000 : 50), below(n % 2 ? 2000 : 50)};
-    const auto fit = pictures::FitBilinerPicture(picture, area);
+    const auto fit = drawing::FitBilinerPicture(picture, area);
     const auto want = bilinear_reference::FitToArea(picture.width, picture.height, area.width, area.height);
     ASSERT_EQ(fit.has_value(), want.has_value()) << picture.width << "x" << picture.height;
     if (!fit) continue;
@@ -178,7 +178,7 @@ TEST(PicturesBilinearReference, OwnFitPlaceAndGetBilinerAgreeWithTheProgram) {
                                      << area.height;
     ASSERT_EQ(fit->scaleTenThousandths, want->scaleTenThousandths)
         << picture.width << "x" << picture.height << " in " << area.width << "x" << area.height;
-    ASSERT_EQ(pictures::CentredPaintPosition(area, fit->size), bilinear_reference::CentredPosition(area, fit->size));
+    ASSERT_EQ(drawing::CentredPaintPosition(area, fit->size), bilinear_reference::CentredPosition(area, fit->size));
   }
   for (int n = 0; n < 100000; ++n) {
     const int32_t p[4] = {below(256), below(256), below(256), below(256)};
@@ -186,7 +186,7 @@ TEST(PicturesBilinearReference, OwnFitPlaceAndGetBilinerAgreeWithTheProgram) {
     const double fx = n % 4 == 0 ? below(4) / 4.0 : std::fmod(below(100000) * (1 / (1 + below(40000) / 10000.0)), 1);
     const double fy = n % 5 == 0 ? below(2) / 2.0 : std::fmod(below(100000) * (1 / (1 + below(40000) / 10000.0)), 1);
     int32_t got = p[0], want = p[0];
-    ASSERT_EQ(pictures::GetBiliner(p[0], p[1], p[2], p[3], fx, fy, got), 0);
+    ASSERT_EQ(drawing::GetBiliner(p[0], p[1], p[2], p[3], fx, fy, got), 0);
     ASSERT_EQ(bilinear_reference::GetBiliner(p[0], p[1], p[2], p[3], fx, fy, want), 0);
     ASSERT_EQ(got, want) << p[0] << " " << p[1] << " " << p[2] << " " << p[3] << " " << fx << " " << fy;
   }
@@ -219,7 +219,7 @@ TEST(PicturesBilinearDraw, MirroredGridAndInteriorTestWorkedByHand) {
   const uint32_t wantGreen[] = {10, 35, 60, 60, 255, 255};
   for (BilinerKernel kernel : KernelsHere()) {
     CountingPump pump;
-    const auto drawn = pictures::DrawBilinerPicture(picture.Source(), {6, 6}, pump, kernel);
+    const auto drawn = drawing::DrawBilinerPicture(picture.Source(), {6, 6}, pump, kernel);
     ASSERT_TRUE(drawn);
     ASSERT_EQ(drawn->size, (Size{6, 6}));
     EXPECT_EQ(pump.count, 6);
@@ -242,7 +242,7 @@ TEST(PicturesBilinearDraw, SamplesPastTheGridTakeItsEdge) {
   const auto want = bilinear_reference::DrawBilinerPicture(picture.Source(), {799, 599}, pump);
   ASSERT_TRUE(want);
   for (BilinerKernel kernel : KernelsHere()) {
-    const auto drawn = pictures::DrawBilinerPicture(picture.Source(), {799, 599}, pump, kernel);
+    const auto drawn = drawing::DrawBilinerPicture(picture.Source(), {799, 599}, pump, kernel);
     ASSERT_TRUE(drawn);
     ASSERT_EQ(drawn->size, (Size{799, 12}));
     for (int32_t y = 0; y < 12; ++y) EXPECT_EQ(OutputPixel(*drawn, 0, y), Bgrx(10, 20, 30));
@@ -253,11 +253,11 @@ TEST(PicturesBilinearDraw, SamplesPastTheGridTakeItsEdge) {
 TEST(PicturesBilinearDraw, UnreadablePixelsGiveABlackPictureOfTheFittedSize) {
   const SourcePicture unreadable{true, 100, 50, nullptr, 0};
   CountingPump pump;
-  const auto drawn = pictures::DrawBilinerPicture(unreadable, {799, 599}, pump);
+  const auto drawn = drawing::DrawBilinerPicture(unreadable, {799, 599}, pump);
   ASSERT_TRUE(drawn);
   EXPECT_EQ(drawn->size, (Size{799, 400}));
   EXPECT_EQ(drawn->position, (Point{0, 100}));
-  EXPECT_EQ(drawn->pixels, pictures::PixelBytes(799 * 400 * 4, 0));
+  EXPECT_EQ(drawn->pixels, drawing::PixelBytes(799 * 400 * 4, 0));
   EXPECT_EQ(pump.count, 400);
   CountingPump referencePump;
   EXPECT_EQ(drawn->pixels,
@@ -267,7 +267,7 @@ TEST(PicturesBilinearDraw, UnreadablePixelsGiveABlackPictureOfTheFittedSize) {
 TEST(PicturesBilinearDraw, AFittedSideOfZeroPaintsNothingButStillClears) {
   TestPicture picture(3000, 1);
   CountingPump pump;
-  const auto drawn = pictures::DrawBilinerPicture(picture.Source(), {1023, 767}, pump);
+  const auto drawn = drawing::DrawBilinerPicture(picture.Source(), {1023, 767}, pump);
   ASSERT_TRUE(drawn);
   EXPECT_EQ(drawn->size, (Size{1023, 0}));
   EXPECT_EQ(drawn->position, (Point{0, 384}));
@@ -296,7 +296,7 @@ TEST(PicturesBilinearDraw, EndsWithoutDrawingWhenThePictureCannotBeUsed) {
   };
   for (const Case& c : cases) {
     CountingPump pump;
-    EXPECT_EQ(pictures::DrawBilinerPicture(c.source, c.area, pump), std::nullopt) << c.name;
+    EXPECT_EQ(drawing::DrawBilinerPicture(c.source, c.area, pump), std::nullopt) << c.name;
     EXPECT_EQ(pump.count, 0) << c.name;
   }
 }
@@ -305,7 +305,7 @@ TEST(PicturesBilinearDraw, EndsWithoutDrawingWhenThePictureCannotBeUsed) {
 class PicturesBilinearKernels : public testing::TestWithParam<BilinerKernel> {
  protected:
   void SetUp() override {
-    if (GetParam() == BilinerKernel::Avx2 && !pictures::Avx2Available())
+    if (GetParam() == BilinerKernel::Avx2 && !drawing::Avx2Available())
       GTEST_SKIP() << "no AVX2 on this processor";
   }
 
@@ -314,7 +314,7 @@ class PicturesBilinearKernels : public testing::TestWithParam<BilinerKernel> {
     for (uint8_t& byte : picture.bytes) byte = uint8_t(random_());
     CountingPump pump;
     CountingPump referencePump;
-    const auto drawn = pictures::DrawBilinerPicture(picture.Source(), area, pump, GetParam());
+    const auto drawn = drawing::DrawBilinerPicture(picture.Source(), area, pump, GetParam());
     const auto want = bilinear_reference::DrawBilinerPicture(picture.Source(), area, referencePump);
     const auto label = testing::Message() << size.width << "x" << size.height << " in "
                                           << area.width << "x" << area.height;

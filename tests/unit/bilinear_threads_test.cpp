@@ -11,11 +11,11 @@
 #include <tuple>
 #include <vector>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 #include "tests/unit/bilinear_reference.h"
 #include "tests/unit/std_thread_worker.h"
 
-using pictures::BilinerKernel;
+using drawing::BilinerKernel;
 using platform::Size;
 
 namespace {
@@ -45,7 +45,7 @@ struct LateWorker : test_support::StdThreadWorker {
 class PicturesBilinearTwoThreads : public testing::TestWithParam<std::tuple<BilinerKernel, Pace>> {
  protected:
   void SetUp() override {
-    if (Kernel() == BilinerKernel::Avx2 && !pictures::Avx2Available()) GTEST_SKIP() << "no AVX2 on this processor";
+    if (Kernel() == BilinerKernel::Avx2 && !drawing::Avx2Available()) GTEST_SKIP() << "no AVX2 on this processor";
   }
   BilinerKernel Kernel() const { return std::get<0>(GetParam()); }
   Pace ThePace() const { return std::get<1>(GetParam()); }
@@ -54,7 +54,7 @@ class PicturesBilinearTwoThreads : public testing::TestWithParam<std::tuple<Bili
     const size_t stride = size_t(size.width + random_() % 3) * 4;
     std::vector<uint8_t> bytes(stride * size.height);
     for (uint8_t& byte : bytes) byte = uint8_t(random_());
-    const pictures::SourcePicture source{true, size.width, size.height, bytes.data(), stride};
+    const drawing::SourcePicture source{true, size.width, size.height, bytes.data(), stride};
     const auto label = testing::Message() << size.width << "x" << size.height << " in " << area.width << "x"
                                           << area.height;
     Pump referencePump;
@@ -66,7 +66,7 @@ class PicturesBilinearTwoThreads : public testing::TestWithParam<std::tuple<Bili
     test_support::StdThreadWorker evenWorker;
     LateWorker lateWorker;
     platform::Worker& worker = ThePace() == Pace::SlowWorker ? static_cast<platform::Worker&>(lateWorker) : evenWorker;
-    const auto drawn = pictures::DrawBilinerPicture(source, area, pump, Kernel(), &worker);
+    const auto drawn = drawing::DrawBilinerPicture(source, area, pump, Kernel(), &worker);
     ASSERT_TRUE(drawn) << label;
     EXPECT_EQ(drawn->size, want->size) << label;
     EXPECT_EQ(drawn->position, want->position) << label;
@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(EachKernelAndPace, PicturesBilinearTwoThreads,
 TEST(PicturesBilinearTwoThreadsWait, MessagesAreHandledWhileTheWorkerFinishes) {
   const Size size{200, 150};
   std::vector<uint8_t> bytes(size_t(size.width) * size.height * 4, 77);
-  const pictures::SourcePicture source{true, size.width, size.height, bytes.data(), size_t(size.width) * 4};
+  const drawing::SourcePicture source{true, size.width, size.height, bytes.data(), size_t(size.width) * 4};
   const int32_t rows = 768;  // 200 x 150 fitted into 1024 x 768
   struct CountingPump : platform::MessagePump {
     void PumpPending() override { ++count; }
@@ -135,12 +135,12 @@ TEST(PicturesBilinearTwoThreadsWait, MessagesAreHandledWhileTheWorkerFinishes) {
     }
     const std::atomic<int>& pumps_;
   } worker(pump.count);
-  const auto drawn = pictures::DrawBilinerPicture(source, {1024, 768}, pump, BilinerKernel::Sse2, &worker);
+  const auto drawn = drawing::DrawBilinerPicture(source, {1024, 768}, pump, BilinerKernel::Sse2, &worker);
   ASSERT_TRUE(drawn);
   ASSERT_EQ(drawn->size.height, rows);
   EXPECT_EQ(worker.Begun(), 1);
   EXPECT_GE(pump.count, rows + 3);
-  pictures::PixelBytes want(drawn->pixels.size());
+  drawing::PixelBytes want(drawn->pixels.size());
   for (size_t i = 0; i < want.size(); i += 4) {
     want[i] = want[i + 1] = want[i + 2] = 77;
     want[i + 3] = 0;
@@ -157,7 +157,7 @@ TEST(PicturesBilinearTwoThreadsPumps, OnePumpForEachRowTheShowsThreadScaled) {
   std::vector<uint8_t> bytes(size_t(size.width) * size.height * 4);
   std::mt19937 random(77);
   for (uint8_t& byte : bytes) byte = uint8_t(random());
-  const pictures::SourcePicture source{true, size.width, size.height, bytes.data(), size_t(size.width) * 4};
+  const drawing::SourcePicture source{true, size.width, size.height, bytes.data(), size_t(size.width) * 4};
   const Size area{400, 300};
   const int32_t rows = 300;
 
@@ -195,7 +195,7 @@ TEST(PicturesBilinearTwoThreadsPumps, OnePumpForEachRowTheShowsThreadScaled) {
   };
 
   Pump plainPump;
-  const auto want = pictures::DrawBilinerPicture(source, area, plainPump, BilinerKernel::Sse2);
+  const auto want = drawing::DrawBilinerPicture(source, area, plainPump, BilinerKernel::Sse2);
   ASSERT_TRUE(want);
   ASSERT_EQ(want->size.height, rows);
   EXPECT_EQ(plainPump.count, rows);
@@ -203,7 +203,7 @@ TEST(PicturesBilinearTwoThreadsPumps, OnePumpForEachRowTheShowsThreadScaled) {
     SCOPED_TRACE(k);
     HeldWorker worker;
     HandOverPump pump(worker, k);
-    const auto drawn = pictures::DrawBilinerPicture(source, area, pump, BilinerKernel::Sse2, &worker);
+    const auto drawn = drawing::DrawBilinerPicture(source, area, pump, BilinerKernel::Sse2, &worker);
     ASSERT_TRUE(drawn);
     EXPECT_TRUE(worker.ended);
     EXPECT_EQ(pump.count, k);

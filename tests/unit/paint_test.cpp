@@ -1,6 +1,6 @@
 // Plain painting against its slow reference: sampling, clipping, opacity, and the rows
 // shared with a worker.
-#include "pictures/paint.h"
+#include "drawing/paint.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "pictures/opacity.h"
+#include "drawing/opacity.h"
 #include "tests/unit/inline_worker.h"
 #include "tests/unit/paint_reference.h"
 #include "tests/unit/std_thread_worker.h"
@@ -58,7 +58,7 @@ struct TestPicture {
       }
     }
   }
-  pictures::PaintSource Source() const {
+  drawing::PaintSource Source() const {
     return {bytes.data(), int32_t(plain.width), int32_t(plain.height), stride, hasAlpha};
   }
   paint_reference::Pixels plain;
@@ -73,7 +73,7 @@ struct TestTarget {
     for (uint32_t& pixel : plain.values) pixel = uint32_t(random()) & 0x00FFFFFF;
     std::memcpy(bytes.data(), plain.values.data(), bytes.size());
   }
-  pictures::PaintTarget Target() { return {bytes.data(), int32_t(plain.width), int32_t(plain.height), stride}; }
+  drawing::PaintTarget Target() { return {bytes.data(), int32_t(plain.width), int32_t(plain.height), stride}; }
   bool SameAsReference() const { return std::memcmp(bytes.data(), plain.values.data(), bytes.size()) == 0; }
   paint_reference::Pixels plain;
   size_t stride;
@@ -94,7 +94,7 @@ class PicturesPaint : public testing::Test {
     const TestPicture source(picture.width, picture.height, opacity, random_);
     CountingPump ownPump;
     const Rect painted =
-        pictures::PaintPicture(source.Source(), position, size, target.Target(), pump ? *pump : ownPump, helper);
+        drawing::PaintPicture(source.Source(), position, size, target.Target(), pump ? *pump : ownPump, helper);
     const Rect want = paint_reference::Paint(source.plain, source.hasAlpha, position, size, target.plain);
     const std::string label =
         Describe(picture, position, size, {int32_t(target.plain.width), int32_t(target.plain.height)}, opacity);
@@ -121,14 +121,14 @@ TEST_F(PicturesPaint, EachOutputPixelTakesTheSourcePixelUnderItsCentre) {
   };
   for (const Case& c : cases) {
     std::vector<int32_t> got;
-    for (int32_t u = 0; u < c.drawn; ++u) got.push_back(pictures::SampledIndex(u, c.source, c.drawn));
+    for (int32_t u = 0; u < c.drawn; ++u) got.push_back(drawing::SampledIndex(u, c.source, c.drawn));
     EXPECT_EQ(got, c.want) << c.source << " into " << c.drawn;
   }
   // The largest sizes stay exact: no product overflows.
   const int32_t most = 2147483647;
-  EXPECT_EQ(pictures::SampledIndex(most - 1, most, most), most - 1);
-  EXPECT_EQ(pictures::SampledIndex(most - 1, 1, most), 0);
-  EXPECT_EQ(pictures::SampledIndex(0, most, 1), most / 2);
+  EXPECT_EQ(drawing::SampledIndex(most - 1, most, most), most - 1);
+  EXPECT_EQ(drawing::SampledIndex(most - 1, 1, most), 0);
+  EXPECT_EQ(drawing::SampledIndex(0, most, 1), most / 2);
 }
 
 // Every opacity, colour and colour below: the fast mix equals the plain formula.
@@ -138,7 +138,7 @@ TEST_F(PicturesPaint, BlendOverIsTheMixToTheNearestWholeNumberForEveryValue) {
       const uint32_t pixel = a << 24 | (c ^ 0x5A) << 16 | (255 - c) << 8 | c;
       for (uint32_t d = 0; d < 256; ++d) {
         const uint32_t under = (d * 7 & 0xFF) << 24 | d << 16 | (d ^ 0xA5) << 8 | (255 - d);
-        const uint32_t got = pictures::BlendOver(pixel, under);
+        const uint32_t got = drawing::BlendOver(pixel, under);
         if (got != paint_reference::Mix(pixel, under, a))
           FAIL() << std::hex << pixel << " over " << under << ": " << got;
       }
@@ -196,14 +196,14 @@ TEST_F(PicturesPaint, UnusablePicturesAndBuffersPaintNothing) {
   const TestPicture picture(4, 4, Opacity::None, random_);
   struct Case {
     const char* name;
-    pictures::PaintSource source;
+    drawing::PaintSource source;
     bool noBuffer;
   };
-  pictures::PaintSource shortRows = picture.Source();
+  drawing::PaintSource shortRows = picture.Source();
   shortRows.stride = 12;
-  pictures::PaintSource noPixels = picture.Source();
+  drawing::PaintSource noPixels = picture.Source();
   noPixels.pixels = nullptr;
-  pictures::PaintSource noWidth = picture.Source();
+  drawing::PaintSource noWidth = picture.Source();
   noWidth.width = 0;
   const Case cases[] = {
       {"rows shorter than the width", shortRows, false},
@@ -213,10 +213,10 @@ TEST_F(PicturesPaint, UnusablePicturesAndBuffersPaintNothing) {
   };
   for (const Case& c : cases) {
     TestTarget buffer(10, 10, random_);
-    pictures::PaintTarget target = buffer.Target();
+    drawing::PaintTarget target = buffer.Target();
     if (c.noBuffer) target.pixels = nullptr;
     CountingPump pump;
-    EXPECT_EQ(pictures::PaintPicture(c.source, {0, 0}, {10, 10}, target, pump), Rect{}) << c.name;
+    EXPECT_EQ(drawing::PaintPicture(c.source, {0, 0}, {10, 10}, target, pump), Rect{}) << c.name;
     EXPECT_TRUE(buffer.SameAsReference()) << c.name;
     EXPECT_EQ(pump.count, 0) << c.name;
   }
@@ -236,7 +236,7 @@ TEST_F(PicturesPaint, MessagesAreHandledAfterEachBandOfRows) {
   };
   for (const Case& c : cases) {
     TestTarget buffer(c.target.width, c.target.height, random_);
-    const int32_t band = pictures::RowsBetweenPumps(c.size.width);
+    const int32_t band = drawing::RowsBetweenPumps(c.size.width);
     const int want = (c.size.height + band - 1) / band;
     CountingPump alone;
     ExpectSameAsReference({7, 5}, {0, 0}, c.size, buffer, Opacity::Mixed, nullptr, &alone);
@@ -248,8 +248,8 @@ TEST_F(PicturesPaint, MessagesAreHandledAfterEachBandOfRows) {
     EXPECT_EQ(withThreadless.count, want) << c.size.width << "x" << c.size.height;
     EXPECT_EQ(threadless.begun, 0);
   }
-  EXPECT_EQ(pictures::RowsBetweenPumps(1), pictures::kPixelsBetweenPumps);
-  EXPECT_EQ(pictures::RowsBetweenPumps(1 << 30), 1);
+  EXPECT_EQ(drawing::RowsBetweenPumps(1), drawing::kPixelsBetweenPumps);
+  EXPECT_EQ(drawing::RowsBetweenPumps(1 << 30), 1);
 }
 
 // A worker whose jobs start late, so that the window's thread takes most rows.
@@ -277,7 +277,7 @@ TEST_F(PicturesPaint, RowsSharedWithAWorkerGiveTheSameBytes) {
     ExpectSameAsReference(picture, position, size, buffer, kEveryOpacity[n % 5], &worker, &pump);
     // Never more looks at the messages than the bands of all the rows.
     const int32_t rows = std::min(size.height, int32_t(buffer.plain.height));
-    EXPECT_LE(pump.count, rows / pictures::RowsBetweenPumps(std::min<int32_t>(size.width, buffer.plain.width)) + 2);
+    EXPECT_LE(pump.count, rows / drawing::RowsBetweenPumps(std::min<int32_t>(size.width, buffer.plain.width)) + 2);
   }
 }
 

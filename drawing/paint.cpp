@@ -1,4 +1,4 @@
-#include "pictures/paint.h"
+#include "drawing/paint.h"
 
 #include <emmintrin.h>
 
@@ -7,11 +7,15 @@
 #include <new>
 #include <vector>
 
-#include "pictures/opacity.h"
+#include "drawing/opacity.h"
+#include "drawing/row_sharing.h"
 #include "pictures/pixel_transfer.h"
-#include "pictures/row_sharing.h"
 
-namespace pictures {
+namespace drawing {
+
+using pictures::Load32;
+using pictures::Store32;
+
 namespace {
 
 constexpr uint32_t kColour = 0x00FFFFFF;
@@ -120,4 +124,4 @@ platform::Rect PaintPicture(const PaintSource& source, platform::Point position,
           static_cast<int32_t>(down.end)};
 }
 
-}  // namespace pictures
+}  // namespace drawing

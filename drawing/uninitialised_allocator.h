@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-namespace pictures {
+namespace drawing {
 
 // Leaves new elements uninitialised: the scaler and the loader write every pixel, so
 // zeroing megabytes first would only cost time.
@@ -27,4 +27,4 @@ struct UninitialisedAllocator : std::allocator<T> {
   }
 };
 
-}  // namespace pictures
+}  // namespace drawing

@@ -7,7 +7,7 @@
 
 #include "pictures/pixel_transfer.h"
 
-namespace pictures {
+namespace drawing {
 
 // Each colour channel becomes (colour * a + under * (255 - a) + 127) / 255 in whole
 // numbers, a the pixel's opacity: the exact mix to the nearest whole number (the odd
@@ -30,7 +30,7 @@ inline uint32_t OverBlack(uint32_t pixel) { return BlendOver(pixel, 0); }
 
 // count pixels over black, from one row into another.
 inline void OverBlackRow(const uint8_t* from, uint8_t* to, size_t count) {
-  for (size_t i = 0; i < count; ++i) Store32(to + i * 4, OverBlack(Load32(from + i * 4)));
+  for (size_t i = 0; i < count; ++i) pictures::Store32(to + i * 4, OverBlack(pictures::Load32(from + i * 4)));
 }
 
-}  // namespace pictures
+}  // namespace drawing

@@ -1,4 +1,4 @@
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 
 #include <emmintrin.h>
 
@@ -9,11 +9,15 @@
 #include <new>
 #include <utility>
 
-#include "pictures/opacity.h"
+#include "drawing/opacity.h"
+#include "drawing/row_sharing.h"
 #include "pictures/pixel_transfer.h"
-#include "pictures/row_sharing.h"
 
-namespace pictures {
+namespace drawing {
+
+using pictures::Load32;
+using pictures::Store32;
+
 namespace {
 
 using platform::Point;
@@ -459,4 +463,4 @@ std::optional<BilinerPicture> DrawBilinerPicture(const SourcePicture& source, Si
   return picture;
 }
 
-}  // namespace pictures
+}  // namespace drawing

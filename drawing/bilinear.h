@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "pictures/uninitialised_allocator.h"
+#include "drawing/uninitialised_allocator.h"
 #include "platform/geometry.h"
 #include "platform/ports.h"
 
-namespace pictures {
+namespace drawing {
 
 inline constexpr int64_t kTenThousand = 10000;
 
@@ -135,4 +135,4 @@ void AlongRowAvx2(RowSpan span);
 void BlendRowsAvx2(RowBlend blend);
 void BlendFreshRowAvx2(RowBlend blend, RowSpan lower);
 
-}  // namespace pictures
+}  // namespace drawing

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "pictures/bilinear.h"
+#include "drawing/bilinear.h"
 
-namespace pictures {
+namespace drawing {
 namespace {
 
 #define GLIMMER_AVX2 __attribute__((target("avx2")))
@@ -123,4 +123,4 @@ GLIMMER_AVX2 void BlendFreshRowAvx2(RowBlend blend, RowSpan lower) {
 
 #undef GLIMMER_AVX2
 
-}  // namespace pictures
+}  // namespace drawing

@@ -14,7 +14,7 @@
 #include "platform/geometry.h"
 #include "platform/ports.h"
 
-namespace pictures {
+namespace drawing {
 
 // A decoded picture: rows top-down, `stride` bytes apart.
 struct PaintSource {
@@ -54,4 +54,4 @@ int32_t RowsBetweenPumps(int32_t rowWidth);
 platform::Rect PaintPicture(const PaintSource& source, platform::Point position, platform::Size size,
                             const PaintTarget& target, platform::MessagePump& pump, platform::Worker* helper = nullptr);
 
-}  // namespace pictures
+}  // namespace drawing

@@ -8,7 +8,7 @@
 
 #include "platform/ports.h"
 
-namespace pictures {
+namespace drawing {
 
 // The rows not yet taken, [top, bottom).
 class RowClaims {
@@ -93,4 +93,4 @@ void RunRows(int32_t rows, const RowPacing& pacing, platform::MessagePump& pump,
   stop.finished = true;
 }
 
-}  // namespace pictures
+}  // namespace drawing
