@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace pictures {
@@ -21,38 +23,115 @@ bool ShouldDescend(const platform::DirectoryEntry& entry) {
   return entry.isDirectory && !entry.name.empty() && entry.name != L"." && entry.name != L"..";
 }
 
-// A folder that is no link lies on the volume of the folder that lists it, so the file ID
-// from the listing tells which it is without opening it once more (which, reading the
-// volume's serial number, costs more than listing it). A link's must come from opening
-// it, which leads to the folder it points to.
-std::optional<platform::FolderIdentity> IdentityOf(const platform::DirectoryEntry& entry,
-                                                   const std::optional<platform::FolderIdentity>& lister,
-                                                   const std::wstring& path, const ScanPorts& ports) {
-  if (!entry.isReparsePoint && entry.fileId && lister) return platform::FolderIdentity{lister->volume, *entry.fileId};
-  return ports.lister.Identity(path);
-}
+constexpr size_t kNoFolder = SIZE_MAX;
+
+// What the scan knows of a folder before it enters it. The final path is there only where
+// the folder was opened, empty when the system could not tell it.
+struct FolderFacts {
+  std::optional<platform::FolderIdentity> identity;
+  std::optional<std::wstring> finalPath;
+};
+
+struct IdentityHash {
+  size_t operator()(const platform::FolderIdentity& id) const {
+    uint64_t hash = id.volume * 0x9E3779B97F4A7C15u;
+    for (uint8_t byte : id.fileId) hash = (hash ^ byte) * 0x100000001B3u;
+    return static_cast<size_t>(hash);
+  }
+};
+
+// A folder the scan has entered. Its final path is read when a folder with its identity
+// is met again, from its path, rebuilt from the names on the way down to it: a folder the
+// listing told apart is never opened unless that happens.
+struct EnteredFolder {
+  size_t parent;                         // kNoFolder for the picture folder
+  std::wstring name;                     // with its "\"; the picture folder's whole path
+  std::optional<std::wstring> finalPath;  // not read yet; empty when it cannot be read
+};
+
+// Every folder entered in this scan, and which of them have which identity.
+class EnteredFolders {
+ public:
+  explicit EnteredFolders(platform::DirectoryLister& lister) : lister_(lister) {}
+
+  size_t Enter(size_t parent, std::wstring name, const FolderFacts& facts) {
+    folders_.push_back({parent, std::move(name), facts.finalPath});
+    if (facts.identity) byIdentity_.emplace(*facts.identity, folders_.size() - 1);
+    return folders_.size() - 1;
+  }
+
+  // A folder with this identity was entered, and where both final paths can be read they
+  // are the same: the same folder, reached again through a link. Links that merge are so
+  // walked once and a link back up the tree not at all; two folders whose identities only
+  // collide have different final paths.
+  bool MetBefore(const FolderFacts& facts, const std::wstring& path) {
+    if (!facts.identity) return false;
+    const auto [first, last] = byIdentity_.equal_range(*facts.identity);
+    if (first == last) return false;
+    const std::wstring own = facts.finalPath ? *facts.finalPath : ReadFinalPath(path);
+    if (own.empty()) return true;
+    return std::any_of(first, last, [&](const auto& met) {
+      const std::wstring& theirs = FinalPathOf(met.second);
+      return theirs.empty() || theirs == own;
+    });
+  }
+
+ private:
+  std::wstring ReadFinalPath(const std::wstring& path) {
+    auto identified = lister_.Identify(path);
+    return identified ? identified->finalPath : std::wstring();
+  }
+
+  const std::wstring& FinalPathOf(size_t index) {
+    if (!folders_[index].finalPath) folders_[index].finalPath = ReadFinalPath(PathOf(index));
+    return *folders_[index].finalPath;
+  }
+
+  std::wstring PathOf(size_t index) const {
+    std::vector<const std::wstring*> names;
+    for (size_t at = index; at != kNoFolder; at = folders_[at].parent) names.push_back(&folders_[at].name);
+    std::wstring path;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) path += **name;
+    return path;
+  }
+
+  platform::DirectoryLister& lister_;
+  std::vector<EnteredFolder> folders_;
+  std::unordered_multimap<platform::FolderIdentity, size_t, IdentityHash> byIdentity_;
+};
 
 // One folder being walked. All open folders share one path buffer, each remembering
 // how long its own path is, so a deep tree costs memory in proportion to its depth.
 struct OpenFolder {
   size_t pathLength;
+  size_t entered;
   std::optional<platform::FolderIdentity> identity;
   std::vector<platform::DirectoryEntry> entries;
   size_t next = 0;
 };
 
 // One pump pass per folder keeps the saver answering input during a long scan.
-OpenFolder Open(const std::wstring& path, std::optional<platform::FolderIdentity> identity,
+OpenFolder Open(const std::wstring& path, size_t entered, std::optional<platform::FolderIdentity> identity,
                 const ScanPorts& ports) {
   ports.pump.PumpPending();
-  return {path.size(), identity, ports.lister.List(path)};
+  return {path.size(), entered, identity, ports.lister.List(path)};
 }
 
-// Some links carry no mark (Wine shows a Unix link as a reparse point without a tag, and
-// some network shares show none at all), so the folder itself is recognised instead.
-bool IsOnPath(const std::optional<platform::FolderIdentity>& identity, const std::vector<OpenFolder>& open) {
-  if (!identity) return false;
-  return std::any_of(open.begin(), open.end(), [&](const OpenFolder& folder) { return folder.identity == identity; });
+FolderFacts Opened(const std::wstring& path, const ScanPorts& ports) {
+  auto identified = ports.lister.Identify(path);
+  if (!identified) return {std::nullopt, std::wstring()};
+  return {identified->identity, identified->finalPath};
+}
+
+// A folder that is no link lies on the volume of the folder that lists it, so the file ID
+// from the listing tells which it is without opening it once more (which, reading the
+// volume's serial number, costs more than listing it). A link's must come from opening
+// it, which leads to the folder it points to.
+FolderFacts FactsOf(const platform::DirectoryEntry& entry, const OpenFolder& lister, const std::wstring& path,
+                    const ScanPorts& ports) {
+  if (!entry.isReparsePoint && entry.fileId && lister.identity)
+    return {platform::FolderIdentity{lister.identity->volume, *entry.fileId}, std::nullopt};
+  return Opened(path, ports);
 }
 
 }  // namespace
@@ -71,8 +150,10 @@ void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
   if (IsBlank(folderPath)) return;
   std::wstring path = folderPath;
   if (path.back() != L'\\') path += L'\\';
+  EnteredFolders entered(ports.lister);
   std::vector<OpenFolder> open;
-  open.push_back(Open(path, subFolder ? ports.lister.Identity(path) : std::nullopt, ports));
+  const FolderFacts root = subFolder ? Opened(path, ports) : FolderFacts{};
+  open.push_back(Open(path, entered.Enter(kNoFolder, path, root), root.identity, ports));
   while (!open.empty()) {
     OpenFolder& folder = open.back();
     if (folder.next == folder.entries.size()) {
@@ -82,18 +163,18 @@ void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
     }
     const platform::DirectoryEntry& entry = folder.entries[folder.next++];
     if (mode == kAddPictures && IsPictureName(entry.name)) list1.push_back(path + entry.name);
-    if (subFolder && ShouldDescend(entry)) {
-      const size_t parentLength = path.size();
-      path += entry.name;
-      path += L'\\';
-      auto identity = IdentityOf(entry, folder.identity, path, ports);
-      // A link whose target cannot be told apart might lead back: it is not followed.
-      if ((entry.isReparsePoint && !identity) || IsOnPath(identity, open)) {
-        path.resize(parentLength);
-        continue;
-      }
-      open.push_back(Open(path, identity, ports));
+    if (!subFolder || !ShouldDescend(entry)) continue;
+    const size_t parentLength = path.size();
+    path += entry.name;
+    path += L'\\';
+    const FolderFacts facts = FactsOf(entry, folder, path, ports);
+    // A link whose target cannot be told apart might lead back: it is not followed.
+    if ((entry.isReparsePoint && !facts.identity) || entered.MetBefore(facts, path)) {
+      path.resize(parentLength);
+      continue;
     }
+    const size_t index = entered.Enter(folder.entered, entry.name + L'\\', facts);
+    open.push_back(Open(path, index, facts.identity, ports));
   }
 }
 

@@ -24,10 +24,14 @@ bool IsPictureName(const std::wstring& name);
 // of every folder below it, depth first: a sub-folder's pictures come where its own
 // entry was met. The folder text is kept as given, with "\" added when missing; a
 // blank path does nothing. Messages are pumped once before each folder is listed.
-// Links (symbolic links, junctions, mount points) are followed like folders; but a folder
-// whose identity is already on the path from folderPath down to it is not entered, so no
-// link that leads back into the tree, marked or not, can trap the scan. A folder whose
-// identity cannot be read is entered, unless it is a marked link.
+// Links (symbolic links, junctions, mount points) are followed like folders, but no folder
+// is entered twice in one scan: one whose identity and final path are both those of a
+// folder entered before (a link back into the tree, or links that merge on one folder) is
+// left out, so its pictures are listed once, where the walk first met it, and no link can
+// trap the scan or make it repeat itself. Folders whose identities only collide (mounts
+// that share a volume number and a file ID) have different final paths and are both
+// entered; where a final path cannot be read, equal identities count as one folder. A
+// folder whose identity cannot be read is entered, unless it is a marked link.
 void GetPictureFolder(int mode, const std::wstring& folderPath, bool subFolder,
                       const ScanPorts& ports, std::vector<std::wstring>& list1);
 

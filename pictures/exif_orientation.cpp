@@ -1,6 +1,9 @@
 #include "pictures/exif_orientation.h"
 
 #include <cstring>
+#include <vector>
+
+#include "pictures/jpeg_segments.h"
 
 namespace pictures {
 namespace {
@@ -46,8 +49,9 @@ class TiffBlock {
 Orientation FromTiff(const uint8_t* bytes, size_t size) {
   TiffBlock tiff(bytes, size);
   if (!tiff.ReadHeader()) return Orientation::AsStored;
+  // The first directory follows the 8-byte header; an offset into the header says nothing.
   const uint32_t directory = tiff.Long(4);
-  if (!tiff.Holds(directory, 2)) return Orientation::AsStored;
+  if (directory < 8 || !tiff.Holds(directory, 2)) return Orientation::AsStored;
   const uint16_t entries = tiff.Short(directory);
   // At most 65535 entries of 12 bytes: no product here can overflow.
   if (!tiff.Holds(directory + 2, size_t{entries} * kEntryBytes)) return Orientation::AsStored;
@@ -67,31 +71,23 @@ bool IsExifSegment(const uint8_t* body, size_t size) {
 
 }  // namespace
 
-// Walks the segments before the picture data: a marker 0xFF xx, then (for all but the
-// stand-alone markers) a big-endian length that counts itself.
-Orientation ExifOrientation(const uint8_t* bytes, size_t size) {
-  if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return Orientation::AsStored;
-  size_t at = 2;
-  while (at + 4 <= size) {
-    if (bytes[at] != 0xFF) return Orientation::AsStored;
-    const uint8_t marker = bytes[at + 1];
-    if (marker == 0xFF) {  // a fill byte before the marker
-      ++at;
+// The first Exif segment, wherever the segments before it put it.
+Orientation ExifOrientation(platform::ByteSource& file) {
+  for (const JpegSegment& segment : JpegSegments(file)) {
+    if (segment.marker != 0xE1 || segment.bodySize < 6) continue;
+    uint8_t start[6];
+    if (file.ReadAt(segment.bodyOffset, start, sizeof start) != sizeof start || !IsExifSegment(start, sizeof start))
       continue;
-    }
-    if (marker == 0xD9 || marker == 0xDA) return Orientation::AsStored;  // end, or the picture data
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-      at += 2;
-      continue;
-    }
-    const size_t length = size_t{bytes[at + 2]} << 8 | bytes[at + 3];
-    if (length < 2 || length > size - at - 2) return Orientation::AsStored;
-    const uint8_t* body = bytes + at + 4;
-    const size_t bodySize = length - 2;
-    if (marker == 0xE1 && IsExifSegment(body, bodySize)) return FromTiff(body + 6, bodySize - 6);
-    at += 2 + length;
+    const std::vector<uint8_t> body = SegmentBody(file, segment);
+    if (body.size() != segment.bodySize) return Orientation::AsStored;
+    return FromTiff(body.data() + 6, body.size() - 6);
   }
   return Orientation::AsStored;
+}
+
+Orientation ExifOrientation(const uint8_t* bytes, size_t size) {
+  platform::MemoryBytes file(bytes, size);
+  return ExifOrientation(file);
 }
 
 }  // namespace pictures

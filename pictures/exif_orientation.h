@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/ports.h"
+
 namespace pictures {
 
 // Exif orientation values; each names what the stored picture needs to stand upright.
@@ -18,9 +20,12 @@ enum class Orientation : uint8_t {
   TurnLeft = 8,    // a quarter turn counter-clockwise
 };
 
-// The orientation recorded in the first `size` bytes of a JPEG file. Anything else (no
-// JPEG, no Exif segment, a value outside 1-8, a segment cut short by the end of the bytes,
-// offsets or counts pointing outside the segment) gives AsStored.
+// The orientation recorded in a JPEG file's first Exif segment, found by walking the file's
+// segments however far into the file it lies. Anything else (no JPEG, no Exif segment, a
+// value outside 1-8, a segment cut short by the end of the file, offsets or counts pointing
+// outside the segment, a first directory inside the header) gives AsStored. Only the first
+// image directory is read: an orientation in the thumbnail's directory is not the picture's.
+Orientation ExifOrientation(platform::ByteSource& file);
 Orientation ExifOrientation(const uint8_t* bytes, size_t size);
 
 }  // namespace pictures

@@ -1,9 +1,11 @@
 #include "pictures/picture_loader_win32.h"
 
 #include <windows.h>
+#include <shlwapi.h>
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "pictures/orientation.h"
 #include "pictures/picture_plan.h"
 #include "pictures/pixel_transfer.h"
+#include "platform/directory_lister_win32.h"
 #include "platform/win32_handles.h"
 
 namespace pictures {
@@ -163,21 +166,32 @@ bool DecodeOnScreen(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, c
   return true;
 }
 
-// The file's first bytes, for its Exif orientation or GIF screen. They are read through a
-// handle of their own rather than through the decoder's stream, so that the decode itself
-// stays exactly as it is; the second open and one read of pages the decoder then reads
-// from the cache cost a fraction of a millisecond. An unreadable file gives no bytes, and
-// the decoder then decides.
-std::vector<uint8_t> ReadHead(const std::wstring& path) {
-  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  platform::UniqueHandle file(
-      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file || file.get() == INVALID_HANDLE_VALUE) return {};
-  std::vector<uint8_t> head(kHeadBytes);
-  DWORD read = 0;
-  if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return {};
-  head.resize(read);
-  return head;
+// The picture's file as the head's readers see it: a seek and a read of the stream the
+// decoder then reads from the start.
+class StreamBytes : public platform::ByteSource {
+ public:
+  explicit StreamBytes(IStream* stream) : stream_(stream) {}
+  size_t ReadAt(uint64_t offset, uint8_t* to, size_t count) override {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(std::min<uint64_t>(offset, INT64_MAX));
+    if (FAILED(stream_->Seek(at, STREAM_SEEK_SET, nullptr))) return 0;
+    size_t done = 0;
+    while (done < count) {
+      ULONG read = 0;
+      const ULONG want = static_cast<ULONG>(std::min<size_t>(count - done, ULONG{1} << 30));
+      if (FAILED(stream_->Read(to + done, want, &read)) || read == 0) break;
+      done += read;
+    }
+    return done;
+  }
+
+ private:
+  IStream* stream_;
+};
+
+bool Rewind(IStream* stream) {
+  LARGE_INTEGER start{};
+  return SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr));
 }
 
 }  // namespace
@@ -189,19 +203,30 @@ std::optional<uint64_t> SystemMemoryStatus::AvailablePhysicalBytes() {
   return status.ullAvailPhys;
 }
 
+HRESULT PictureFiles::Open(const std::wstring& name, IStream** stream) {
+  return SHCreateStreamOnFileEx(name.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE, nullptr,
+                                stream);
+}
+
 bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture) {
   SystemMemoryStatus memory;
   return LoadPictureFile(path, picture, memory);
 }
 
-bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory) {
+// The head and the decode read one stream, opened by the name the system takes for any
+// length of path.
+bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory,
+                     PictureFiles* files) {
   IWICImagingFactory* factory = Factory();
   if (!factory) return false;
-  const std::vector<uint8_t> headBytes = ReadHead(path);
-  const PictureHead head = ReadPictureHead(headBytes.data(), headBytes.size());
+  PictureFiles systemFiles;
+  platform::ComPtr<IStream> stream;
+  if (FAILED((files ? *files : systemFiles).Open(platform::LongPathForm(path), &stream)) || !stream.p) return false;
+  StreamBytes bytes(stream.p);
+  const PictureHead head = ReadPictureHead(bytes);
+  if (!Rewind(stream.p)) return false;
   platform::ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand, &decoder)))
+  if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder)))
     return false;
   platform::ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, &frame))) return false;

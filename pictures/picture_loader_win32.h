@@ -1,5 +1,7 @@
 #pragma once
 // Decodes BMP, JPEG and GIF files (a GIF's first frame) into 32-bit pixels.
+#include <windows.h>
+
 #include <string>
 
 #include "pictures/loaded_picture.h"
@@ -8,11 +10,22 @@
 
 namespace pictures {
 
+// Where the loader opens a picture's file: a read-only stream that shares the file with
+// every other reader and writer. A test may watch the names it is given.
+class PictureFiles {
+ public:
+  virtual ~PictureFiles() = default;
+  virtual HRESULT Open(const std::wstring& name, IStream** stream);
+};
+
 // Nothing a file holds can make this crash or allocate without bound: the size is checked
 // against the limits and the memory free now before any pixels are allocated. False leaves
 // picture untouched. Safe on any thread: each thread that loads has its own decoder factory.
-bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory);
-// The same, asking the system for the memory free.
+// The file is opened once, by the "\\?\" form of its full path where that is MAX_PATH or
+// longer (the catalogue's text is kept as the scan formed it). Without files, the system's.
+bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory,
+                     PictureFiles* files = nullptr);
+// The same, with the system's files and the memory free as the system reports it.
 bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture);
 
 // The physical memory free now, as GlobalMemoryStatusEx reports it.

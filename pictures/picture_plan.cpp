@@ -1,5 +1,7 @@
 #include "pictures/picture_plan.h"
 
+#include <vector>
+
 #include "pictures/orientation.h"
 
 namespace pictures {
@@ -13,11 +15,24 @@ bool NeedsScreen(uint32_t frameWidth, uint32_t frameHeight, const GifScreen& gif
 
 }  // namespace
 
-PictureHead ReadPictureHead(const uint8_t* bytes, size_t size) {
+// A JPEG's segments are walked where they lie; a GIF's screen and first frame are read from
+// its first bytes.
+PictureHead ReadPictureHead(platform::ByteSource& file) {
   PictureHead head;
-  head.orientation = ExifOrientation(bytes, size);
-  head.gif = ReadGifScreen(bytes, size);
+  uint8_t magic[3] = {};
+  const size_t read = file.ReadAt(0, magic, sizeof magic);
+  if (read >= 2 && magic[0] == 0xFF && magic[1] == 0xD8) head.orientation = ExifOrientation(file);
+  if (read == 3 && magic[0] == 'G' && magic[1] == 'I' && magic[2] == 'F') {
+    std::vector<uint8_t> bytes(kGifHeadBytes);
+    bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+    head.gif = ReadGifScreen(bytes.data(), bytes.size());
+  }
   return head;
+}
+
+PictureHead ReadPictureHead(const uint8_t* bytes, size_t size) {
+  platform::MemoryBytes file(bytes, size);
+  return ReadPictureHead(file);
 }
 
 PicturePlan PlanPicture(uint32_t frameWidth, uint32_t frameHeight, const PictureHead& head) {

@@ -8,12 +8,13 @@
 
 #include "pictures/exif_orientation.h"
 #include "pictures/gif_screen.h"
+#include "platform/ports.h"
 
 namespace pictures {
 
-// How many of a file's first bytes the loader reads for its head: every Exif segment
-// (at most 65537 bytes) fits, after any segments a JPEG puts before it.
-inline constexpr size_t kHeadBytes = 128 * 1024;
+// How many of a GIF's first bytes are read for its logical screen and first frame: room for
+// the colour table and the extensions before the frame.
+inline constexpr size_t kGifHeadBytes = 128 * 1024;
 
 // What a file's first bytes say.
 struct PictureHead {
@@ -21,6 +22,7 @@ struct PictureHead {
   std::optional<GifScreen> gif;                     // of a GIF
 };
 
+PictureHead ReadPictureHead(platform::ByteSource& file);
 PictureHead ReadPictureHead(const uint8_t* bytes, size_t size);
 
 struct PicturePlan {

@@ -34,15 +34,31 @@ struct DirectoryEntry {
   std::optional<FileId> fileId;
 };
 
+// What opening a folder tells of it: its identity and its final path, the path the system
+// resolves it to with every link followed, upper-cased so that two names the file system
+// takes for one compare equal. Serial numbers and file IDs repeat across volumes (mounts
+// under Wine, cloned disks), so only the two together tell a folder met before.
+struct IdentifiedFolder {
+  FolderIdentity identity;
+  std::wstring finalPath;  // empty when the system cannot tell it
+};
+
 class DirectoryLister {
  public:
   virtual ~DirectoryLister() = default;
   // Every entry of folder (which ends in "\"), "." and ".." included, in the file
   // system's own order; empty when the folder is missing, unreadable or not a folder.
   virtual std::vector<DirectoryEntry> List(const std::wstring& folder) = 0;
-  // The identity of the folder a path (ending in "\") leads to, links followed; nothing
-  // when it cannot be read, which is all a lister that cannot tell folders apart ever says.
-  virtual std::optional<FolderIdentity> Identity(const std::wstring&) { return std::nullopt; }
+  // Opens the folder a path (ending in "\") leads to, links followed, for its identity and
+  // final path; nothing when its identity cannot be read, which is all a lister that cannot
+  // tell folders apart ever says.
+  virtual std::optional<IdentifiedFolder> Identify(const std::wstring&) { return std::nullopt; }
+
+  std::optional<FolderIdentity> Identity(const std::wstring& folder) {
+    auto identified = Identify(folder);
+    if (!identified) return std::nullopt;
+    return identified->identity;
+  }
 };
 
 }  // namespace platform

@@ -96,6 +96,26 @@ std::optional<FolderIdentity> IdentityOfOpenFolder(HANDLE folder) {
   return IdentityFrom(info.dwVolumeSerialNumber, &index, sizeof(index));
 }
 
+// The path the system resolves an open folder to, links followed: with its drive letter
+// where it has one, else with the system's own device name. Upper-cased as the file
+// system compares names, without regard to the user's language.
+std::wstring FinalPathOfOpenFolder(HANDLE folder) {
+  for (DWORD volumeName : {VOLUME_NAME_DOS, VOLUME_NAME_NT}) {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()), volumeName);
+    if (length >= path.size()) {
+      path.resize(length);
+      length = GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()), volumeName);
+    }
+    if (length == 0 || length >= path.size()) continue;
+    std::wstring upper(length, L'\0');
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.data(), static_cast<int>(length), upper.data(),
+                      static_cast<int>(length), nullptr, nullptr, 0) == static_cast<int>(length))
+      return upper;
+  }
+  return {};
+}
+
 // The two listing forms that carry every entry's file ID: the extended one (128-bit IDs
 // and the reparse tag) and the older one (64-bit IDs, the tag where the EA size goes).
 struct ExtendedListing {
@@ -159,20 +179,24 @@ std::vector<DirectoryEntry> ListByFind(const std::wstring& folder) {
 }  // namespace
 
 // The "\\?\" form takes the path literally, so it is made from the full, normalised
-// path: what the plain form would have opened, without the MAX_PATH limit.
+// path: what the plain form would have opened, without the MAX_PATH limit. The limit holds
+// for the full path, so a short relative text in a deep working folder needs it too.
 std::wstring LongPathForm(const std::wstring& path) {
-  if (path.size() < MAX_PATH || HasLongPathPrefix(path)) return path;
+  if (HasLongPathPrefix(path)) return path;
   std::wstring full = FullPath(path);
+  if (full.size() < MAX_PATH || HasLongPathPrefix(full)) return path;
   if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
 
 std::wstring SearchPattern(const std::wstring& folder) { return LongPathForm(folder + L"*.*"); }
 
-std::optional<FolderIdentity> Win32DirectoryLister::Identity(const std::wstring& folder) {
+std::optional<IdentifiedFolder> Win32DirectoryLister::Identify(const std::wstring& folder) {
   UniqueHandle handle = OpenFolder(folder, FILE_READ_ATTRIBUTES);
   if (!handle) return std::nullopt;
-  return IdentityOfOpenFolder(handle.get());
+  auto identity = IdentityOfOpenFolder(handle.get());
+  if (!identity) return std::nullopt;
+  return IdentifiedFolder{*identity, FinalPathOfOpenFolder(handle.get())};
 }
 
 // The listing of the open folder gives every sub-folder's file ID with its name, so the

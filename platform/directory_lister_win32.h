@@ -14,12 +14,14 @@ class Win32DirectoryLister : public DirectoryLister {
   // be done, through FindFirstFileW and FindNextFileW, without them.
   std::vector<DirectoryEntry> List(const std::wstring& folder) override;
   // The 128-bit file ID where the file system gives one, else the volume serial number and
-  // the 64-bit file index; a file index of 0 says nothing and counts as unreadable.
-  std::optional<FolderIdentity> Identity(const std::wstring& folder) override;
+  // the 64-bit file index; a file index of 0 says nothing and counts as unreadable. The
+  // final path comes from the same open, GetFinalPathNameByHandleW.
+  std::optional<IdentifiedFolder> Identify(const std::wstring& folder) override;
 };
 
-// path as it may be handed to the system: unchanged while it is short enough for the
-// plain form (MAX_PATH), else in the "\\?\" form.
+// path as it may be handed to the system: unchanged while its full form is short enough
+// for the plain form (MAX_PATH), else the full form in the "\\?\" form ("\\?\UNC\" for a
+// share); a path already in the "\\?\" or "\\.\" form is kept as it is.
 std::wstring LongPathForm(const std::wstring& path);
 
 // The search pattern for folder: folder + "*.*", given the "\\?\" form when it is too

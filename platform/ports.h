@@ -1,6 +1,8 @@
 #pragma once
 // The small interfaces through which the portable logic reaches the world.
 // The shell implements them over Win32; unit tests implement them with fakes.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -69,6 +71,32 @@ class MemoryStatus {
  public:
   virtual ~MemoryStatus() = default;
   virtual std::optional<uint64_t> AvailablePhysicalBytes() = 0;
+};
+
+// Reads one file's bytes at any offset, so that a reader can seek past what it does not
+// need instead of reading everything before it.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to count bytes from offset on into `to`; how many were read, fewer at the end of
+  // the file and 0 when nothing could be read.
+  virtual size_t ReadAt(uint64_t offset, uint8_t* to, size_t count) = 0;
+};
+
+// Bytes already in memory, read as a file.
+class MemoryBytes : public ByteSource {
+ public:
+  MemoryBytes(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  size_t ReadAt(uint64_t offset, uint8_t* to, size_t count) override {
+    if (offset >= size_) return 0;
+    const size_t available = std::min<uint64_t>(count, size_ - offset);
+    std::copy(bytes_ + offset, bytes_ + offset + available, to);
+    return available;
+  }
+
+ private:
+  const uint8_t* bytes_;
+  size_t size_;
 };
 
 // Uniform values in [0, 1), 32-bit float precision.

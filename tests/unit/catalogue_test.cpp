@@ -29,11 +29,12 @@ struct FakeTree : platform::DirectoryLister, platform::MessagePump {
     return found->second;
   }
   void PumpPending() override { log.push_back(L"pump"); }
-  std::optional<platform::FolderIdentity> Identity(const std::wstring& folder) override {
+  std::optional<platform::IdentifiedFolder> Identify(const std::wstring& folder) override {
     identified.push_back(folder);
     auto found = ids.find(folder);
     if (found == ids.end()) return std::nullopt;
-    return found->second;
+    auto final = finalPaths.find(folder);
+    return platform::IdentifiedFolder{found->second, final == finalPaths.end() ? L"" : final->second};
   }
 
   Paths Scan(int mode, const std::wstring& path, bool sub) {
@@ -44,6 +45,8 @@ struct FakeTree : platform::DirectoryLister, platform::MessagePump {
 
   // Which folder a path leads to; a path not here has an identity that cannot be read.
   std::map<std::wstring, platform::FolderIdentity> ids;
+  // The final path of each opened folder; one not here cannot be told.
+  std::map<std::wstring, std::wstring> finalPaths;
   std::map<std::wstring, std::vector<DirectoryEntry>> folders;
   std::vector<std::wstring> log;
   std::vector<std::wstring> identified;
@@ -204,8 +207,10 @@ TEST(PicturesCatalogue, IdentitiesFromTheListingSpareTheOpens) {
   tree.ids = {{L"C:\\P\\", Id(1)}, {L"C:\\P\\elsewhere\\", Id(7)}};
   EXPECT_EQ(tree.Scan(1, L"C:\\P", true),
             (Paths{L"C:\\P\\sub\\s.jpg", L"C:\\P\\elsewhere\\e.jpg", L"C:\\P\\unknown\\u.jpg"}));
-  // Opened: the picture folder, the link, and the folder the listing could not tell.
-  EXPECT_EQ(tree.identified, (std::vector<std::wstring>{L"C:\\P\\", L"C:\\P\\elsewhere\\", L"C:\\P\\unknown\\"}));
+  // Opened: the picture folder, the link, the folder the listing could not tell, and the two
+  // whose listed identity is one already entered, for their final paths.
+  EXPECT_EQ(tree.identified, (std::vector<std::wstring>{L"C:\\P\\", L"C:\\P\\sub\\self\\", L"C:\\P\\up\\",
+                                                        L"C:\\P\\elsewhere\\", L"C:\\P\\unknown\\"}));
   // Below a folder whose own identity is unknown, the IDs tell nothing: each is opened.
   FakeTree unknownRoot = tree;
   unknownRoot.ids.erase(L"C:\\P\\");
@@ -280,19 +285,75 @@ TEST(PicturesCatalogue, UnmarkedLinksBackUpThePathAreNotEntered) {
   EXPECT_EQ(tree.identified.front(), L"C:\\P\\");
 }
 
-TEST(PicturesCatalogue, LinkToASiblingIsEnteredAsAnyFolder) {
+// A folder reached through a link and by its own name is one folder: its pictures are
+// listed once, under the path by which the walk first met it.
+TEST(PicturesCatalogue, FolderMetTwiceIsListedWhereFirstMet) {
+  for (const bool shortcutFirst : {false, true}) {
+    SCOPED_TRACE(shortcutFirst);
+    FakeTree tree;
+    tree.folders[L"C:\\P\\"] = {Dir(L"album"), Dir(L"shortcut")};
+    if (shortcutFirst) std::swap(tree.folders[L"C:\\P\\"][0], tree.folders[L"C:\\P\\"][1]);
+    tree.folders[L"C:\\P\\album\\"] = {File(L"p.jpg"), Dir(L"inner")};
+    tree.folders[L"C:\\P\\album\\inner\\"] = {File(L"q.gif")};
+    tree.folders[L"C:\\P\\shortcut\\"] = tree.folders[L"C:\\P\\album\\"];
+    tree.folders[L"C:\\P\\shortcut\\inner\\"] = tree.folders[L"C:\\P\\album\\inner\\"];
+    tree.ids = {{L"C:\\P\\", Id(1)}, {L"C:\\P\\album\\", Id(2)}, {L"C:\\P\\shortcut\\", Id(2)}};
+    tree.finalPaths = {{L"C:\\P\\album\\", L"C:\\P\\ALBUM"}, {L"C:\\P\\shortcut\\", L"C:\\P\\ALBUM"}};
+    const std::wstring first = shortcutFirst ? L"C:\\P\\shortcut\\" : L"C:\\P\\album\\";
+    EXPECT_EQ(tree.Scan(1, L"C:\\P", true), (Paths{first + L"p.jpg", first + L"inner\\q.gif"}));
+  }
+}
+
+// Links that merge (a\ and b\ of each level both lead to the next level's one folder, as
+// some photo libraries' "by date" and "by album" views do) are walked once: without the
+// rule the walk doubles with every level. Opening a folder costs a volume read, so a
+// folder the listing told apart is opened only when its listed identity was met before.
+struct MergingLinks : platform::DirectoryLister, platform::MessagePump {
+  static constexpr int kLevels = 18;
+  static int Level(const std::wstring& folder) { return static_cast<int>(folder.size() - 3) / 2; }  // "a\" a level
+  std::vector<DirectoryEntry> List(const std::wstring& folder) override {
+    if (++listings > 1000) return {};
+    const int level = Level(folder);
+    std::vector<DirectoryEntry> entries = {File((L"p" + std::to_wstring(level) + L".jpg").c_str())};
+    if (level == kLevels) return entries;
+    for (const wchar_t* name : {L"a", L"b"}) {
+      entries.push_back(Dir(name));
+      entries.back().fileId = Id(static_cast<uint8_t>(level + 1)).fileId;  // as Wine lists a Unix link
+    }
+    return entries;
+  }
+  std::optional<platform::IdentifiedFolder> Identify(const std::wstring& folder) override {
+    ++opens;
+    const int level = Level(folder);
+    return platform::IdentifiedFolder{Id(static_cast<uint8_t>(level)), L"Z:\\LEVEL" + std::to_wstring(level)};
+  }
+  void PumpPending() override {}
+  int listings = 0;
+  int opens = 0;
+};
+
+TEST(PicturesCatalogue, MergingLinksAreWalkedOnceEach) {
+  MergingLinks tree;
+  Paths list;
+  pictures::GetPictureFolder(1, L"Z:\\", true, {tree, tree}, list);
+  EXPECT_EQ(tree.listings, MergingLinks::kLevels + 1);
+  EXPECT_LE(tree.opens - 1, 2 * MergingLinks::kLevels);  // at most one open a link, besides the picture folder
+  ASSERT_EQ(list.size(), static_cast<size_t>(MergingLinks::kLevels + 1));
+  EXPECT_EQ(list[2], L"Z:\\a\\a\\p2.jpg");  // each level where the walk first met it
+}
+
+// Under Wine /dev and /dev/shm are both volume 0, file 1; cloned disks repeat serial numbers.
+TEST(PicturesCatalogue, FoldersWhoseIdentitiesCollideAreBothWalked) {
   FakeTree tree;
-  tree.folders[L"C:\\P\\"] = {Dir(L"."), Dir(L".."), Dir(L"album"), Dir(L"shortcut")};
-  tree.folders[L"C:\\P\\album\\"] = {Dir(L"."), Dir(L".."), File(L"p.jpg"), Dir(L"inner")};
-  tree.folders[L"C:\\P\\album\\inner\\"] = {File(L"q.gif")};
-  tree.folders[L"C:\\P\\shortcut\\"] = tree.folders[L"C:\\P\\album\\"];
-  tree.folders[L"C:\\P\\shortcut\\inner\\"] = tree.folders[L"C:\\P\\album\\inner\\"];
-  tree.ids = {{L"C:\\P\\", Id(1)}, {L"C:\\P\\album\\", Id(2)}, {L"C:\\P\\album\\inner\\", Id(3)},
-              {L"C:\\P\\shortcut\\", Id(2)}, {L"C:\\P\\shortcut\\inner\\", Id(3)}};
-  // Not a loop: the album is not on the shortcut's path, so its pictures come twice.
-  EXPECT_EQ(tree.Scan(1, L"C:\\P", true),
-            (Paths{L"C:\\P\\album\\p.jpg", L"C:\\P\\album\\inner\\q.gif", L"C:\\P\\shortcut\\p.jpg",
-                   L"C:\\P\\shortcut\\inner\\q.gif"}));
+  tree.folders[L"Z:\\dev\\"] = {File(L"d.jpg"), Dir(L"shm")};
+  tree.folders[L"Z:\\dev\\shm\\"] = {File(L"s.jpg")};
+  tree.folders[L"Z:\\dev\\"][1].fileId = Id(1).fileId;
+  tree.ids = {{L"Z:\\dev\\", Id(1)}, {L"Z:\\dev\\shm\\", Id(1)}};
+  tree.finalPaths = {{L"Z:\\dev\\", L"\\\\?\\Z:\\DEV"}, {L"Z:\\dev\\shm\\", L"\\\\?\\Z:\\DEV\\SHM"}};
+  EXPECT_EQ(tree.Scan(1, L"Z:\\dev", true), (Paths{L"Z:\\dev\\d.jpg", L"Z:\\dev\\shm\\s.jpg"}));
+  // Where the sub-folder's final path cannot be told, equal identities are one folder.
+  tree.finalPaths.erase(L"Z:\\dev\\shm\\");
+  EXPECT_EQ(tree.Scan(1, L"Z:\\dev", true), (Paths{L"Z:\\dev\\d.jpg"}));
 }
 
 TEST(PicturesCatalogue, TreesWithoutLoopsKeepTheirCatalogueWhateverTheIdentities) {

@@ -138,6 +138,10 @@ TEST(ExifOrientation, WhereTheSegmentSits) {
          return b;
        }(), Orientation::AsStored},
       {"after the end marker", Bytes{0xFF, 0xD8, 0xFF, 0xD9, 0xFF, 0xE1, 0, 2}, Orientation::AsStored},
+      // Some editors put a large colour profile first: the Exif segment begins past 128 KiB.
+      {"after two full colour-profile segments",
+       Jpeg({kJfif, Segment(0xE2, Bytes(65533, 0x11)), Segment(0xE2, Bytes(65533, 0x22)), exif6}),
+       Orientation::TurnRight},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -189,6 +193,22 @@ TEST(ExifOrientation, AnythingMalformedMeansAsStored) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Read(c.bytes), Orientation::AsStored);
   }
+}
+
+// Orientations that a looser reader would find, and that are not the picture's.
+TEST(ExifOrientation, OnlyTheFirstDirectoryAfterTheHeaderCounts) {
+  // The first directory at offset 4, inside the header: read from there, its second entry
+  // would be an orientation of 6.
+  Bytes inHeader = {'I', 'I', 42, 0, 4, 0, 0, 0};
+  inHeader.resize(18, 0);
+  const Bytes entry = {0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0};
+  inHeader.insert(inHeader.end(), entry.begin(), entry.end());
+  inHeader.resize(58, 0);
+  // The thumbnail's directory, after the first, carries an orientation; the first none.
+  Bytes thumbnail = Tiff(false, {{0x010F, 2, 4, 0}}, 8, 26);
+  const Bytes second = {1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
+  thumbnail.insert(thumbnail.end(), second.begin(), second.end());
+  for (const Bytes* tiff : {&inHeader, &thumbnail}) EXPECT_EQ(Read(Jpeg({Exif(*tiff)})), Orientation::AsStored);
 }
 
 // The bytes end anywhere: before the whole Exif segment is there the picture is as stored,
