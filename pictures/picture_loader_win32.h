@@ -1,6 +1,7 @@
 #pragma once
 // Decodes BMP, JPEG and GIF files (a GIF's first frame) into 32-bit pixels.
 #include <windows.h>
+#include <objidl.h>
 
 #include <string>
 

@@ -268,6 +268,23 @@ TEST_F(ShowTest, LinksBackToThePictureFolderShowEachPictureOncePerPass) {
   EXPECT_TRUE(saver.Running());
 }
 
+// 16 levels of links that merge (each level's a and b lead to the next level's folder): the
+// picture at the bottom is on screen at once, where a walk of every link would take minutes.
+TEST_F(ShowTest, LinksThatMergeDoNotHoldUpTheStart) {
+  const std::wstring top = L"C:\\glimmer_links\\merge\\l0";
+  if (GetFileAttributesW((top + L"\\a").c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "needs the link-tree fixture (ctest runs it)";
+  e2e::WriteSolidBmp(L"C:\\glimmer_links\\merge\\l16\\deep.bmp", 400, 300, kGreen);
+  e2e::WriteSettingsText(Settings(top, {{"Cyuuou", "1"}, {"SubFolder", "1"}, {"Speed", "100"}}));
+  SaverProcess saver(L"/S");
+  ASSERT_NE(saver.WaitForWindow(kSaver, kStartTimeout), nullptr);
+  const int ms = e2e::MsUntilColourAt(512, 384, kGreen, 10000);
+  EXPECT_GE(ms, 0);
+  EXPECT_LE(ms, 2000);
+  e2e::PressKey('A');
+  EXPECT_TRUE(saver.WaitForExit(5000));
+}
+
 // The pictures' folder goes away during the show (a card pulled, a share lost) and comes
 // back: the saver keeps running and input, and shows pictures again soon after.
 TEST_F(ShowTest, AVanishedFolderIsShownAgainSoonAfterItReturns) {

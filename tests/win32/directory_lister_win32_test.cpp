@@ -68,8 +68,55 @@ TEST_F(DirectoryListerWin32, LinksBackUpThePathAreNotEnteredAndALinkToASiblingIs
   for (const wchar_t* link : {L"back1", L"back2", L"近道"}) EXPECT_TRUE(Listed(kRoot, link)) << link;
   EXPECT_TRUE(Listed(kRoot + L"\\sub", L"self"));
 
-  EXPECT_EQ(Scan(kRoot), (Paths{kRoot + L"\\a.jpg", kRoot + L"\\sub\\s.jpg", kRoot + L"\\旅行\\富士山.JPG",
-                                kRoot + L"\\近道\\富士山.JPG"}));
+  // The sibling and the link to it are one folder, listed under the name met first.
+  platform::Win32DirectoryLister lister;
+  const auto entries = lister.List(kRoot + L"\\");
+  const auto first = std::find_if(entries.begin(), entries.end(),
+                                  [](const auto& e) { return e.name == L"旅行" || e.name == L"近道"; });
+  ASSERT_NE(first, entries.end());
+  EXPECT_EQ(Scan(kRoot), (Paths{kRoot + L"\\a.jpg", kRoot + L"\\sub\\s.jpg", kRoot + L"\\" + first->name + L"\\富士山.JPG"}));
+}
+
+// 16 levels of links that merge (each level's a and b lead to the next level's folder): one
+// listing a level, where following each link on its own would make 131071.
+TEST_F(DirectoryListerWin32, LinksThatMergeAreWalkedOnce) {
+  const std::wstring top = kLinks + L"\\merge\\l0";
+  Touch(kLinks + L"\\merge\\l16\\p.jpg");
+  platform::Win32DirectoryLister lister;
+  CountingPump pump;
+  Paths list;
+  pictures::GetPictureFolder(pictures::kAddPictures, top, true, {lister, pump}, list);
+  EXPECT_EQ(pump.folders, 17);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].size(), top.size() + 16 * 2 + 6);  // "\a" or "\b" a level, then "\p.jpg"
+}
+
+// A link's final path is its target's, and folders that only share an identity (Wine gives
+// every mount's root volume 0, file 1) have final paths of their own.
+TEST_F(DirectoryListerWin32, FinalPathsTellLinksFromFoldersThatOnlyShareAnIdentity) {
+  platform::Win32DirectoryLister lister;
+  const auto root = lister.Identify(kRoot + L"\\");
+  const auto link = lister.Identify(kRoot + L"\\back1\\");
+  ASSERT_TRUE(root && link);
+  EXPECT_FALSE(root->finalPath.empty());
+  EXPECT_EQ(link->finalPath, root->finalPath);
+  const auto dev = lister.Identify(L"Z:\\dev\\");
+  const auto shm = lister.Identify(L"Z:\\dev\\shm\\");
+  if (!dev || !shm) GTEST_SKIP() << "no /dev/shm here";
+  EXPECT_NE(dev->finalPath, shm->finalPath);
+}
+
+// /dev and /dev/shm are different mounts with the same identity under Wine: a scan of
+// Z:\dev with its sub-folders reaches a picture in /dev/shm.
+TEST(DirectoryListerDevShm, AScanOfDevReachesAPictureUnderDevShm) {
+  const std::wstring folder = L"Z:\\dev\\shm\\glimmer_scan_" + std::to_wstring(GetCurrentProcessId());
+  if (GetFileAttributesW(L"Z:\\dev\\shm") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no /dev/shm here";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+  Touch(folder + L"\\p.jpg");
+  const Paths list = Scan(L"Z:\\dev");
+  DeleteFileW((folder + L"\\p.jpg").c_str());
+  RemoveDirectoryW(folder.c_str());
+  EXPECT_NE(std::find(list.begin(), list.end(), folder + L"\\p.jpg"), list.end());
 }
 
 TEST_F(DirectoryListerWin32, IdentityFollowsLinksToTheFolderTheyLeadTo) {

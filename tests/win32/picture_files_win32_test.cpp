@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "pictures/picture_loader_win32.h"
@@ -84,6 +86,22 @@ TEST_F(PictureFiles, AllEightExifOrientationsStandUpright) {
     EXPECT_FALSE(picture.hasAlpha);
     ExpectQuadrants(picture, 0, 0, 96, 64, 40);
   }
+}
+
+// Some editors write large colour profiles first: the Exif segment then begins past the
+// first 128 KiB of the file, and the photo still stands upright.
+TEST_F(PictureFiles, AnExifSegmentFarIntoTheFileStillTurnsThePhoto) {
+  std::ifstream in((kFolder + L"orient_6.jpg").c_str(), std::ios::binary);
+  const std::string jpeg(std::istreambuf_iterator<char>(in), {});
+  ASSERT_GT(jpeg.size(), 2u);
+  const std::string filler = std::string("\xFF\xE2\xFF\xFF", 4) + std::string(65533, '\x5A');
+  const std::wstring path = kFolder + L"exif_far.jpg";
+  std::ofstream(path.c_str(), std::ios::binary) << jpeg.substr(0, 2) + filler + filler + jpeg.substr(2);
+  const auto picture = Load(L"exif_far.jpg");
+  DeleteFileW(path.c_str());
+  ASSERT_EQ(picture.width, 96);
+  ASSERT_EQ(picture.height, 64);
+  ExpectQuadrants(picture, 0, 0, 96, 64, 40);
 }
 
 TEST_F(PictureFiles, AProgressiveJpegOnItsSideStandsUpright) {

@@ -14,6 +14,7 @@
 
 #include "pictures/picture_loader_win32.h"
 #include "pictures/pixel_transfer.h"
+#include "platform/directory_lister_win32.h"
 #include "platform/win32_handles.h"
 #include "tests/e2e/jpeg_files.h"
 #include "tests/unit/fake_memory_status.h"
@@ -224,5 +225,59 @@ TEST(PictureLoaderWin32, BadFilesAreRefusedAndLeaveThePictureAlone) {
   pictures::LoadedPicture picture;
   EXPECT_FALSE(pictures::LoadPictureFile(folder + L"\\deleted since the scan.jpg", picture));
   DeleteFileW(good.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+namespace {
+
+// The system's files, with every name the loader opens noted.
+struct WatchedFiles : pictures::PictureFiles {
+  HRESULT Open(const std::wstring& name, IStream** stream) override {
+    names.push_back(name);
+    return PictureFiles::Open(name, stream);
+  }
+  std::vector<std::wstring> names;
+};
+
+}  // namespace
+
+// Windows opens no plain path of MAX_PATH characters or more (Wine does, so the names are
+// watched): a catalogued path that long is opened by the "\\?\" form of its full path, one
+// with "..\" in it by its normalised form, and a short one as it stands.
+TEST(PictureLoaderWin32, APathPastMaxPathIsOpenedByItsLongForm) {
+  const std::wstring folder = TempFolder();
+  std::wstring deep = folder;
+  for (int level = 0; level < 3; ++level) {
+    deep += L"\\" + std::wstring(90, static_cast<wchar_t>(L'a' + level));
+    ASSERT_TRUE(CreateDirectoryW(platform::LongPathForm(deep).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  }
+  const std::wstring deepPicture = deep + L"\\long.jpg";
+  const std::wstring shortPicture = folder + L"\\short.jpg";
+  ASSERT_GE(deepPicture.size(), 300u);
+  ASSERT_TRUE(e2e::WriteJpeg(deepPicture, 64, 48, e2e::PhotoLikeRows(64, 48)));
+  ASSERT_TRUE(e2e::WriteJpeg(shortPicture, 64, 48, e2e::PhotoLikeRows(64, 48)));
+  const size_t lastSlash = deep.rfind(L'\\');
+  const std::wstring roundabout = deep + L"\\..\\" + deep.substr(lastSlash + 1) + L"\\long.jpg";
+  struct Case {
+    std::wstring path, opened;
+  };
+  const Case cases[] = {{deepPicture, L"\\\\?\\" + deepPicture}, {roundabout, L"\\\\?\\" + deepPicture},
+                        {shortPicture, shortPicture}, {L"long.jpg", L"\\\\?\\" + deepPicture}};
+  // The last, a short text relative to the working folder, counts by its full path.
+  wchar_t working[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, working);
+  ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str())) << GetLastError();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path.size());
+    WatchedFiles files;
+    pictures::SystemMemoryStatus memory;
+    pictures::LoadedPicture picture;
+    EXPECT_TRUE(pictures::LoadPictureFile(c.path, picture, memory, &files));
+    EXPECT_EQ(files.names, std::vector<std::wstring>{c.opened});
+  }
+  SetCurrentDirectoryW(working);
+  DeleteFileW(platform::LongPathForm(deepPicture).c_str());
+  DeleteFileW(shortPicture.c_str());
+  for (; deep != folder; deep.resize(deep.rfind(L'\\'))) RemoveDirectoryW(platform::LongPathForm(deep).c_str());
   RemoveDirectoryW(folder.c_str());
 }
