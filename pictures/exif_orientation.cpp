@@ -71,9 +71,11 @@ bool IsExifSegment(const uint8_t* body, size_t size) {
 
 }  // namespace
 
+Orientation ExifOrientation(platform::ByteSource& file) { return ExifOrientation(file, JpegSegments(file)); }
+
 // The first Exif segment, wherever the segments before it put it.
-Orientation ExifOrientation(platform::ByteSource& file) {
-  for (const JpegSegment& segment : JpegSegments(file)) {
+Orientation ExifOrientation(platform::ByteSource& file, const std::vector<JpegSegment>& segments) {
+  for (const JpegSegment& segment : segments) {
     if (segment.marker != 0xE1 || segment.bodySize < 6) continue;
     uint8_t start[6];
     if (file.ReadAt(segment.bodyOffset, start, sizeof start) != sizeof start || !IsExifSegment(start, sizeof start))

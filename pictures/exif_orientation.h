@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <vector>
+
+#include "pictures/jpeg_segments.h"
 #include "platform/ports.h"
 
 namespace pictures {
@@ -26,6 +29,8 @@ enum class Orientation : uint8_t {
 // outside the segment, a first directory inside the header) gives AsStored. Only the first
 // image directory is read: an orientation in the thumbnail's directory is not the picture's.
 Orientation ExifOrientation(platform::ByteSource& file);
+// The same, from the segments already walked.
+Orientation ExifOrientation(platform::ByteSource& file, const std::vector<JpegSegment>& segments);
 Orientation ExifOrientation(const uint8_t* bytes, size_t size);
 
 }  // namespace pictures

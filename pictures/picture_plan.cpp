@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "pictures/embedded_profile.h"
 #include "pictures/orientation.h"
 
 namespace pictures {
@@ -15,13 +16,19 @@ bool NeedsScreen(uint32_t frameWidth, uint32_t frameHeight, const GifScreen& gif
 
 }  // namespace
 
-// A JPEG's segments are walked where they lie; a GIF's screen and first frame are read from
-// its first bytes.
+// A JPEG's segments are walked where they lie, once for its orientation and its profile; a
+// BMP's profile is read where its header places it; a GIF's screen and first frame are read
+// from its first bytes.
 PictureHead ReadPictureHead(platform::ByteSource& file) {
   PictureHead head;
   uint8_t magic[3] = {};
   const size_t read = file.ReadAt(0, magic, sizeof magic);
-  if (read >= 2 && magic[0] == 0xFF && magic[1] == 0xD8) head.orientation = ExifOrientation(file);
+  if (read >= 2 && magic[0] == 0xFF && magic[1] == 0xD8) {
+    const std::vector<JpegSegment> segments = JpegSegments(file);
+    head.orientation = ExifOrientation(file, segments);
+    head.profile = JpegProfile(file, segments);
+  }
+  if (read >= 2 && magic[0] == 'B' && magic[1] == 'M') head.profile = BmpProfile(file);
   if (read == 3 && magic[0] == 'G' && magic[1] == 'I' && magic[2] == 'F') {
     std::vector<uint8_t> bytes(kGifHeadBytes);
     bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));

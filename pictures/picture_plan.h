@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "pictures/exif_orientation.h"
 #include "pictures/gif_screen.h"
@@ -20,6 +21,7 @@ inline constexpr size_t kGifHeadBytes = 128 * 1024;
 struct PictureHead {
   Orientation orientation = Orientation::AsStored;  // of a JPEG
   std::optional<GifScreen> gif;                     // of a GIF
+  std::vector<uint8_t> profile;                     // the colour profile a JPEG or BMP carries
 };
 
 PictureHead ReadPictureHead(platform::ByteSource& file);

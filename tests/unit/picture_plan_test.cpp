@@ -20,13 +20,13 @@ TEST(PicturePlan, SizeTurnScreenAndSecondBuffer) {
     bool onScreen;
     uint64_t scratch;
   };
-  const auto gif = [](GifScreen s) { return PictureHead{Orientation::AsStored, s}; };
+  const auto gif = [](GifScreen s) { return PictureHead{Orientation::AsStored, s, {}}; };
   const Case cases[] = {
       {"plain", 4000, 3000, {}, 4000, 3000, Orientation::AsStored, false, 0},
-      {"half turn in place", 4000, 3000, {Orientation::Turn180, {}}, 4000, 3000, Orientation::Turn180, false, 0},
-      {"mirror in place", 4000, 3000, {Orientation::MirrorTopBottom, {}}, 4000, 3000, Orientation::MirrorTopBottom, false, 0},
-      {"quarter turn swaps", 4000, 3000, {Orientation::TurnRight, {}}, 3000, 4000, Orientation::TurnRight, false, 12000000},
-      {"transpose swaps", 1, 500, {Orientation::Transpose, {}}, 500, 1, Orientation::Transpose, false, 500},
+      {"half turn in place", 4000, 3000, {Orientation::Turn180, {}, {}}, 4000, 3000, Orientation::Turn180, false, 0},
+      {"mirror in place", 4000, 3000, {Orientation::MirrorTopBottom, {}, {}}, 4000, 3000, Orientation::MirrorTopBottom, false, 0},
+      {"quarter turn swaps", 4000, 3000, {Orientation::TurnRight, {}, {}}, 3000, 4000, Orientation::TurnRight, false, 12000000},
+      {"transpose swaps", 1, 500, {Orientation::Transpose, {}, {}}, 500, 1, Orientation::Transpose, false, 500},
       {"offset GIF frame", 40, 30, gif({100, 80, 25, 15, 40, 30}), 100, 80, Orientation::AsStored, true, 1200},
       {"GIF frame at the corner, smaller", 40, 30, gif({100, 80, 0, 0, 40, 30}), 100, 80, Orientation::AsStored, true, 1200},
       {"GIF frame larger than its screen", 40, 30, gif({20, 20, 0, 0, 40, 30}), 20, 20, Orientation::AsStored, true, 1200},
