@@ -26,26 +26,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"GlimmerdeckSaverWindow";
 
-struct MonitorEnumeration {
-  std::vector<platform::Rect> monitors;
-  MonitorErrors& errors;
-};
-
-// Every monitor's rectangle; a monitor whose information cannot be read is reported
-// and still counted.
-BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT rect, LPARAM data) {
-  auto* enumeration = reinterpret_cast<MonitorEnumeration*>(data);
-  MONITORINFOEXW info{};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoW(monitor, &info)) {
-    const DWORD error = GetLastError();
-    if (auto message = enumeration->errors.Report(reinterpret_cast<uintptr_t>(monitor), error))
-      MessageBoxW(nullptr, message->text.c_str(), message->title.c_str(), MB_OK | MB_ICONSTOP);
-  }
-  enumeration->monitors.push_back(platform::FromRECT(*rect));
-  return TRUE;
-}
-
 struct PumpPort : platform::MessagePump {
   void PumpPending() override { platform::PumpPendingMessages(); }
 };
@@ -150,14 +130,19 @@ void SaverWindow::Close() {
 }
 
 void SaverWindow::StretchOverDesk() {
-  MonitorEnumeration enumeration{{}, monitorErrors_};
-  EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(&enumeration));
-  const platform::Rect desk = VirtualDesk(enumeration.monitors);
+  const DisplayLayout layout = displayWatch_.Measure([this](const platform::MonitorEntry& monitor) {
+    if (auto message = monitorErrors_.Report(monitor.id, *monitor.infoError))
+      MessageBoxW(nullptr, message->text.c_str(), message->title.c_str(), MB_OK | MB_ICONSTOP);
+  });
+  MoveOver(layout.desk);
+  buffer_.Resize(display_.width, display_.height);
+}
+
+void SaverWindow::MoveOver(const platform::Rect& desk) {
   display_ = DisplaySize(desk);
   origin_ = {desk.left, desk.top};
   SetWindowPos(Window(), nullptr, desk.left, desk.top, display_.width, display_.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  buffer_.Resize(display_.width, display_.height);
 }
 
 // Topmost first, then to the top of that band: the window stays topmost.

@@ -12,11 +12,13 @@
 #include "music/mci_channel_win32.h"
 #include "pictures/paint.h"
 #include "platform/base_window_win32.h"
+#include "platform/monitors_win32.h"
 #include "platform/ports.h"
 #include "platform/random_generator.h"
 #include "platform/win32_handles.h"
 #include "platform/worker_win32.h"
 #include "saver/cursor.h"
+#include "saver/display_change.h"
 #include "saver/end_saver.h"
 #include "saver/input_watch.h"
 #include "saver/monitors.h"
@@ -118,6 +120,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
 
   void OnSetup();
   void StretchOverDesk();
+  void MoveOver(const platform::Rect& desk);
   void PutOnTop();
   void OnMovement(MovePair pair, POINT cursor);
   POINT CursorForPoll();
@@ -133,6 +136,8 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   SaverEnder ender_;
   BackBuffer buffer_;
   MonitorErrors monitorErrors_;
+  platform::SystemMonitors monitors_;
+  DisplayWatch displayWatch_{monitors_};
   std::unique_ptr<music::MciChannelWin32> channel_;
   std::optional<music::BackgroundMusic> music_;
   // What was drawn into the buffer since it was last copied to the screen; set while a
