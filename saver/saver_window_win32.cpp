@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pictures/bilinear.h"
@@ -66,6 +67,17 @@ void BackBuffer::Resize(int width, int height) {
   Clear();
 }
 
+void BackBuffer::Remake(int width, int height, const std::optional<KeptPart>& kept) {
+  platform::UniqueMemoryDc oldDc = std::move(dc_);
+  platform::UniqueGdi<HBITMAP> oldBitmap = std::move(bitmap_);
+  const HGDIOBJ oldOriginal = std::exchange(original_, nullptr);
+  Resize(width, height);
+  if (kept && oldDc && dc_)
+    BitBlt(dc_.get(), kept->to.x, kept->to.y, kept->size.width, kept->size.height, oldDc.get(), kept->from.x,
+           kept->from.y, SRCCOPY);
+  if (oldDc && oldOriginal) SelectObject(oldDc.get(), oldOriginal);
+}
+
 pictures::PaintTarget BackBuffer::Target() const {
   return {reinterpret_cast<uint8_t*>(pixels_), width_, height_, static_cast<size_t>(width_) * 4};
 }
@@ -89,6 +101,7 @@ bool SaverWindow::Create(HWND owner, bool previousInstance) {
   channel_ = std::make_unique<music::MciChannelWin32>(Window());
   SetTimer1Interval(timer1Interval_);
   SetTimer(Window(), kTimer3, kTimer3Interval, nullptr);
+  SetTimer(Window(), kDisplayTimer, kDisplayTimerInterval, nullptr);
   return true;
 }
 
@@ -143,6 +156,28 @@ void SaverWindow::MoveOver(const platform::Rect& desk) {
   origin_ = {desk.left, desk.top};
   SetWindowPos(Window(), nullptr, desk.left, desk.top, display_.width, display_.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The show calls this where no drawing is under way, so that neither this thread nor the
+// worker writes to the buffer that is replaced. The window covers the new layout as at the
+// set-up; the movement watch starts over before it moves, so that neither the mouse message
+// of the move nor the cursor the system put onto the new screens counts (under Wine that
+// cursor move comes before the change is announced).
+bool SaverWindow::FollowDisplayChange() {
+  const auto layout = displayWatch_.TakeChange();
+  if (!layout) return false;
+  const platform::Rect was{origin_.x, origin_.y, origin_.x + buffer_.Width(), origin_.y + buffer_.Height()};
+  const platform::Size size = DisplaySize(layout->desk);
+  buffer_.Remake(size.width, size.height, record_.Refresh == 1 ? KeptPartOf(was, layout->desk) : std::nullopt);
+  watch_.Reset();
+  watch_.ForgetPositions();
+  knownCursor_.reset();
+  MoveOver(layout->desk);
+  PutOnTop();
+  SetForegroundWindow(Window());
+  SetFocus(Window());
+  ShowBuffer(nullptr);
+  return true;
 }
 
 // Topmost first, then to the top of that band: the window stays topmost.
@@ -382,6 +417,14 @@ LRESULT SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kTimer1) watch_.OnTimer1Tick();
       if (wParam == kTimer3) OnMovement(MovePair::CursorPoll, CursorForPoll());
       if (wParam == kTimer2 && music_) music_->Timer2_Timer();
+      if (wParam == kDisplayTimer) displayWatch_.Poll();
+      return 0;
+    // The show follows a change where it is safe to. WM_DISPLAYCHANGE carries the primary's
+    // mode, not the window's size, and WM_DPICHANGED's rectangle is one monitor's: the
+    // monitors are read instead.
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+      displayWatch_.NoteAnnouncedChange();
       return 0;
     case WM_PAINT:
       OnPaint();

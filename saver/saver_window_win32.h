@@ -42,6 +42,8 @@ class TickClock : public platform::Clock {
 class BackBuffer {
  public:
   void Resize(int width, int height);
+  // A buffer made anew, with the old one's kept part copied to its place in it.
+  void Remake(int width, int height, const std::optional<KeptPart>& kept);
   HDC Dc() const { return dc_.get(); }
   uint32_t* Pixels() const { return pixels_; }
   int Width() const { return width_; }
@@ -68,6 +70,9 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   static constexpr UINT kTimer3 = 3;
   static constexpr UINT kTimer1Interval = 100;
   static constexpr UINT kTimer3Interval = 10;
+  // Compares the screens' metrics, for changes that no message announces.
+  static constexpr UINT kDisplayTimer = 4;
+  static constexpr UINT kDisplayTimerInterval = 250;
 
   SaverWindow();
   // owner is the program's hidden application window, which also owns the settings
@@ -101,6 +106,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   void HideWindow() override { ShowWindow(Window(), SW_HIDE); }
   void ShowOnTop() override;
   const settings::SaverSettings& Settings() override { return record_; }
+  bool FollowDisplayChange() override;
 
   // EndSaverHost
   void StopMusic() override;

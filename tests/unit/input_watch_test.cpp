@@ -183,3 +183,17 @@ TEST(SaverEndSaver, TriggersDuringItsOwnPumpAndDialogAreIgnored) {
   ender.EndSaver();  // after a wrong password the next trigger asks again
   EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "verify"), 2);
 }
+
+// After a change of the screens the system has moved the cursor, not the user: with the
+// positions forgotten, the next check of each kind only remembers.
+TEST(SaverInputWatch, ForgottenPositionsAreOnlyRemembered) {
+  InputWatch watch;
+  int ends = 0;
+  auto check = [&](MovePair pair, Point at) { watch.CheckMovement(pair, at, true, L"0", [&] { ++ends; }); };
+  for (MovePair pair : {MovePair::MouseMoveEvent, MovePair::CursorPoll}) check(pair, {1000, 700});
+  watch.ForgetPositions();
+  for (MovePair pair : {MovePair::MouseMoveEvent, MovePair::CursorPoll}) check(pair, {831, 623});
+  EXPECT_EQ(ends, 0);
+  check(MovePair::CursorPoll, {820, 600});
+  EXPECT_EQ(ends, 1);
+}
