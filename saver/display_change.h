@@ -24,6 +24,9 @@ struct KeptPart {
   platform::Point from;  // in the old window
   platform::Point to;    // in the new window
   platform::Size size;
+  friend bool operator==(const KeptPart& a, const KeptPart& b) {
+    return a.from == b.from && a.to == b.to && a.size == b.size;
+  }
 };
 
 // Nothing when the windows, in virtual-screen pixels, do not overlap.

@@ -187,13 +187,11 @@ TEST(SaverEndSaver, TriggersDuringItsOwnPumpAndDialogAreIgnored) {
 // After a change of the screens the system has moved the cursor, not the user: with the
 // positions forgotten, the next check of each kind only remembers.
 TEST(SaverInputWatch, ForgottenPositionsAreOnlyRemembered) {
-  InputWatch watch;
-  int ends = 0;
-  auto check = [&](MovePair pair, Point at) { watch.CheckMovement(pair, at, true, L"0", [&] { ++ends; }); };
-  for (MovePair pair : {MovePair::MouseMoveEvent, MovePair::CursorPoll}) check(pair, {1000, 700});
-  watch.ForgetPositions();
-  for (MovePair pair : {MovePair::MouseMoveEvent, MovePair::CursorPoll}) check(pair, {831, 623});
-  EXPECT_EQ(ends, 0);
-  check(MovePair::CursorPoll, {820, 600});
-  EXPECT_EQ(ends, 1);
+  const Point jump[] = {{1000, 700}, {831, 623}, {820, 600}};
+  for (MovePair pair : {MovePair::MouseMoveEvent, MovePair::CursorPoll}) {
+    InputWatch watch;
+    EXPECT_EQ(EndsWhileMoving(watch, pair, {jump[0]}, L"0"), std::vector<int>{});
+    watch.ForgetPositions();
+    EXPECT_EQ(EndsWhileMoving(watch, pair, {jump[1], jump[2]}, L"0"), std::vector<int>{1});
+  }
 }
