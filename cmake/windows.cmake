@@ -97,7 +97,8 @@ if(E2E_TESTS)
   glimmer_windows_test(e2e_tests ${E2E_TESTS})
   add_dependencies(e2e_tests o_glmk password_cpl mpr_standin winmm_standin show_watch)
   target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr" GLIMMER_STAND_INS=L"stand-ins")
-  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-LockedSettings*:*WithoutPasswordChange*:Monitors*:DisplayChange*)
+  add_test(NAME e2e_tests
+           COMMAND e2e_tests --gtest_filter=-LockedSettings*:*WithoutPasswordChange*:Monitors*:DisplayChange*)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
   # A drive the system lists but cannot read, for the folder browser's drive list.
   add_test(NAME missing_medium_drive COMMAND ${CMAKE_SOURCE_DIR}/tools/missing-medium-drive setup)

@@ -41,7 +41,8 @@ bool ResizeFromOutside(SIZE size) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return false;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return false;
   for (HANDLE h : {info.hProcess, info.hThread})
     if (h) CloseHandle(h);
   for (DWORD start = GetTickCount(); !ScreenIs(size); e2e::Sleep(10))
@@ -103,7 +104,13 @@ class DisplayChangeTest : public testing::Test {
 
 TEST_F(DisplayChangeTest, TheWindowAndItsPictureFollowTheScreen) {
   struct Change { bool byProgram; SIZE size; };
-  struct Case { const char* name; SIZE picture; Values values; std::vector<Change> changes; std::vector<RECT> pictures; };
+  struct Case {
+    const char* name;
+    SIZE picture;
+    Values values;
+    std::vector<Change> changes;
+    std::vector<RECT> pictures;
+  };
   const Case cases[] = {
       // Centred 301 x 203 on 1280 x 1024 at (640 - 150.5, 512 - 101.5), halves to even.
       {"a program's change", {301, 203}, {{"Cyuuou", "1"}}, {{true, {1280, 1024}}}, {{490, 410, 791, 613}}},

@@ -441,7 +441,8 @@ TEST(ShowLoop, AChangeOfTheScreensDrawsForTheNewArea) {
     rig.host.drawTicks.clear();
     rig.host.change = {drawn + 500, c.display, c.primary};
     rig.Cycles(1);
-    std::vector<std::wstring> want = {L"load C:\\b.jpg", L"follow", L"load C:\\a.jpg", L"clear", c.paint, L"clear", c.paint};
+    std::vector<std::wstring> want = {L"load C:\\b.jpg", L"follow", L"load C:\\a.jpg",
+                                      L"clear", c.paint, L"clear", c.paint};
     if (c.refresh) want.erase(std::remove(want.begin(), want.end(), L"clear"), want.end());
     EXPECT_EQ(rig.host.events, want);
     EXPECT_EQ(rig.host.drawTicks, (std::vector<uint32_t>{drawn + 500, drawn + 1000}));
