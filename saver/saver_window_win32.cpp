@@ -147,15 +147,17 @@ void SaverWindow::StretchOverDesk() {
     if (auto message = monitorErrors_.Report(monitor.id, *monitor.infoError))
       MessageBoxW(nullptr, message->text.c_str(), message->title.c_str(), MB_OK | MB_ICONSTOP);
   });
-  MoveOver(layout.desk);
+  MoveOver(layout.desk, nullptr);
   buffer_.Resize(display_.width, display_.height);
 }
 
-void SaverWindow::MoveOver(const platform::Rect& desk) {
+// With HWND_TOPMOST the window is put on top in the same call (under Wine each call can take
+// a few hundred milliseconds on a busy machine); without, it keeps its place.
+void SaverWindow::MoveOver(const platform::Rect& desk, HWND zOrder) {
   display_ = DisplaySize(desk);
   origin_ = {desk.left, desk.top};
-  SetWindowPos(Window(), nullptr, desk.left, desk.top, display_.width, display_.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Window(), zOrder, desk.left, desk.top, display_.width, display_.height,
+               SWP_NOACTIVATE | (zOrder ? 0 : SWP_NOZORDER));
 }
 
 // The show calls this where no drawing is under way, so that neither this thread nor the
@@ -172,8 +174,7 @@ bool SaverWindow::FollowDisplayChange() {
   watch_.Reset();
   watch_.ForgetPositions();
   knownCursor_.reset();
-  MoveOver(layout->desk);
-  PutOnTop();
+  MoveOver(layout->desk, HWND_TOPMOST);
   SetForegroundWindow(Window());
   SetFocus(Window());
   ShowBuffer(nullptr);

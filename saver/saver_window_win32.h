@@ -126,7 +126,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
 
   void OnSetup();
   void StretchOverDesk();
-  void MoveOver(const platform::Rect& desk);
+  void MoveOver(const platform::Rect& desk, HWND zOrder);
   void PutOnTop();
   void OnMovement(MovePair pair, POINT cursor);
   POINT CursorForPoll();
