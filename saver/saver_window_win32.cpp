@@ -67,6 +67,14 @@ void BackBuffer::Resize(int width, int height) {
   Clear();
 }
 
+pictures::PaintTarget BackBuffer::Target() const {
+  return {reinterpret_cast<uint8_t*>(pixels_), width_, height_, static_cast<size_t>(width_) * 4};
+}
+
+void BackBuffer::Clear() {
+  if (pixels_) std::fill(pixels_, pixels_ + size_t(width_) * height_, 0u);
+}
+
 void BackBuffer::Remake(int width, int height, const std::optional<KeptPart>& kept) {
   platform::UniqueMemoryDc oldDc = std::move(dc_);
   platform::UniqueGdi<HBITMAP> oldBitmap = std::move(bitmap_);
@@ -76,14 +84,6 @@ void BackBuffer::Remake(int width, int height, const std::optional<KeptPart>& ke
     BitBlt(dc_.get(), kept->to.x, kept->to.y, kept->size.width, kept->size.height, oldDc.get(), kept->from.x,
            kept->from.y, SRCCOPY);
   if (oldDc && oldOriginal) SelectObject(oldDc.get(), oldOriginal);
-}
-
-pictures::PaintTarget BackBuffer::Target() const {
-  return {reinterpret_cast<uint8_t*>(pixels_), width_, height_, static_cast<size_t>(width_) * 4};
-}
-
-void BackBuffer::Clear() {
-  if (pixels_) std::fill(pixels_, pixels_ + size_t(width_) * height_, 0u);
 }
 
 SaverWindow::SaverWindow() : cursor_(systemCursor_), random_(clock_), ender_(*this) {
