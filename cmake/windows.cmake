@@ -97,7 +97,8 @@ if(E2E_TESTS)
   glimmer_windows_test(e2e_tests ${E2E_TESTS})
   add_dependencies(e2e_tests o_glmk password_cpl mpr_standin winmm_standin show_watch)
   target_compile_definitions(e2e_tests PRIVATE GLIMMER_SCR_NAME=L"o_glmk.scr" GLIMMER_STAND_INS=L"stand-ins")
-  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-LockedSettings*:*WithoutPasswordChange*:Monitors*)
+  add_test(NAME e2e_tests
+           COMMAND e2e_tests --gtest_filter=-LockedSettings*:*WithoutPasswordChange*:Monitors*:DisplayChange*)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
   # A drive the system lists but cannot read, for the folder browser's drive list.
   add_test(NAME missing_medium_drive COMMAND ${CMAKE_SOURCE_DIR}/tools/missing-medium-drive setup)
@@ -141,6 +142,12 @@ if(E2E_TESTS)
                      $<TARGET_FILE:e2e_tests> --gtest_filter=Monitors*)
     set_tests_properties(e2e_monitors_${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
   endforeach()
+
+  # A screen that changes size while the saver runs, made by the rig in a prefix of its own.
+  add_test(NAME e2e_display_change
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/monitor-rig --resizable ${CMAKE_CROSSCOMPILING_EMULATOR}
+                   $<TARGET_FILE:e2e_tests> --gtest_filter=DisplayChange*)
+  set_tests_properties(e2e_display_change PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE ENVIRONMENT "${JAPANESE_ENV}")
 
   set(SETTINGS_FILE_USERS)
   foreach(test e2e_tests win32_tests win32_settings_c_locale e2e_password_change_missing)

@@ -26,6 +26,8 @@ class InputWatch {
   // The show loop sets this to 100 twice a cycle, so the next check only re-arms.
   void SetIdleTicks(int32_t ticks) { idleTicks_ = ticks; }
   void Reset() { mouseCount_ = 0; }
+  // The next check of each kind only remembers where the cursor is, as after the set-up.
+  void ForgetPositions() { memory_[0] = memory_[1] = Memory{}; }
   void CountMouseMove() { ++mouseCount_; }
   int32_t MouseCount() const { return mouseCount_; }
   int32_t IdleTicks() const { return idleTicks_; }

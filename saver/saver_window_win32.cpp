@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drawing/bilinear.h"
@@ -25,26 +26,6 @@ namespace saver {
 namespace {
 
 constexpr wchar_t kClassName[] = L"GlimmerdeckSaverWindow";
-
-struct MonitorEnumeration {
-  std::vector<platform::Rect> monitors;
-  MonitorErrors& errors;
-};
-
-// Every monitor's rectangle; a monitor whose information cannot be read is reported
-// and still counted.
-BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT rect, LPARAM data) {
-  auto* enumeration = reinterpret_cast<MonitorEnumeration*>(data);
-  MONITORINFOEXW info{};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoW(monitor, &info)) {
-    const DWORD error = GetLastError();
-    if (auto message = enumeration->errors.Report(reinterpret_cast<uintptr_t>(monitor), error))
-      MessageBoxW(nullptr, message->text.c_str(), message->title.c_str(), MB_OK | MB_ICONSTOP);
-  }
-  enumeration->monitors.push_back(platform::FromRECT(*rect));
-  return TRUE;
-}
 
 struct PumpPort : platform::MessagePump {
   void PumpPending() override { platform::PumpPendingMessages(); }
@@ -94,6 +75,17 @@ void BackBuffer::Clear() {
   if (pixels_) std::fill(pixels_, pixels_ + size_t(width_) * height_, 0u);
 }
 
+void BackBuffer::Remake(int width, int height, const std::optional<KeptPart>& kept) {
+  platform::UniqueMemoryDc oldDc = std::move(dc_);
+  platform::UniqueGdi<HBITMAP> oldBitmap = std::move(bitmap_);
+  const HGDIOBJ oldOriginal = std::exchange(original_, nullptr);
+  Resize(width, height);
+  if (kept && oldDc && dc_)
+    BitBlt(dc_.get(), kept->to.x, kept->to.y, kept->size.width, kept->size.height, oldDc.get(), kept->from.x,
+           kept->from.y, SRCCOPY);
+  if (oldDc && oldOriginal) SelectObject(oldDc.get(), oldOriginal);
+}
+
 SaverWindow::SaverWindow() : cursor_(systemCursor_), random_(clock_), ender_(*this) {
   random_.SeedFromClock();
 }
@@ -109,6 +101,7 @@ bool SaverWindow::Create(HWND owner, bool previousInstance) {
   channel_ = std::make_unique<music::MciChannelWin32>(Window());
   SetTimer1Interval(timer1Interval_);
   SetTimer(Window(), kTimer3, kTimer3Interval, nullptr);
+  SetTimer(Window(), kDisplayTimer, kDisplayTimerInterval, nullptr);
   return true;
 }
 
@@ -150,14 +143,42 @@ void SaverWindow::Close() {
 }
 
 void SaverWindow::StretchOverDesk() {
-  MonitorEnumeration enumeration{{}, monitorErrors_};
-  EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(&enumeration));
-  const platform::Rect desk = VirtualDesk(enumeration.monitors);
+  const DisplayLayout layout = displayWatch_.Measure([this](const platform::MonitorEntry& monitor) {
+    if (auto message = monitorErrors_.Report(monitor.id, *monitor.infoError))
+      MessageBoxW(nullptr, message->text.c_str(), message->title.c_str(), MB_OK | MB_ICONSTOP);
+  });
+  MoveOver(layout.desk, nullptr);
+  buffer_.Resize(display_.width, display_.height);
+}
+
+// With HWND_TOPMOST the window is put on top in the same call (under Wine each call can take
+// a few hundred milliseconds on a busy machine); without, it keeps its place.
+void SaverWindow::MoveOver(const platform::Rect& desk, HWND zOrder) {
   display_ = DisplaySize(desk);
   origin_ = {desk.left, desk.top};
-  SetWindowPos(Window(), nullptr, desk.left, desk.top, display_.width, display_.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  buffer_.Resize(display_.width, display_.height);
+  SetWindowPos(Window(), zOrder, desk.left, desk.top, display_.width, display_.height,
+               SWP_NOACTIVATE | (zOrder ? 0 : SWP_NOZORDER));
+}
+
+// The show calls this where no drawing is under way, so that neither this thread nor the
+// worker writes to the buffer that is replaced. The window covers the new layout as at the
+// set-up; the movement watch starts over before it moves, so that neither the mouse message
+// of the move nor the cursor the system put onto the new screens counts (under Wine that
+// cursor move comes before the change is announced).
+bool SaverWindow::FollowDisplayChange() {
+  const auto layout = displayWatch_.TakeChange();
+  if (!layout) return false;
+  const platform::Rect was{origin_.x, origin_.y, origin_.x + buffer_.Width(), origin_.y + buffer_.Height()};
+  const platform::Size size = DisplaySize(layout->desk);
+  buffer_.Remake(size.width, size.height, record_.Refresh == 1 ? KeptPartOf(was, layout->desk) : std::nullopt);
+  watch_.Reset();
+  watch_.ForgetPositions();
+  knownCursor_.reset();
+  MoveOver(layout->desk, HWND_TOPMOST);
+  SetForegroundWindow(Window());
+  SetFocus(Window());
+  ShowBuffer(nullptr);
+  return true;
 }
 
 // Topmost first, then to the top of that band: the window stays topmost.
@@ -397,6 +418,14 @@ LRESULT SaverWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kTimer1) watch_.OnTimer1Tick();
       if (wParam == kTimer3) OnMovement(MovePair::CursorPoll, CursorForPoll());
       if (wParam == kTimer2 && music_) music_->Timer2_Timer();
+      if (wParam == kDisplayTimer) displayWatch_.Poll();
+      return 0;
+    // The show follows a change where it is safe to. WM_DISPLAYCHANGE carries the primary's
+    // mode, not the window's size, and WM_DPICHANGED's rectangle is one monitor's: the
+    // monitors are read instead.
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+      displayWatch_.NoteAnnouncedChange();
       return 0;
     case WM_PAINT:
       OnPaint();

@@ -12,11 +12,13 @@
 #include "music/mci_channel_win32.h"
 #include "music/mci_module.h"
 #include "platform/base_window_win32.h"
+#include "platform/monitors_win32.h"
 #include "platform/ports.h"
 #include "platform/random_generator.h"
 #include "platform/win32_handles.h"
 #include "platform/worker_win32.h"
 #include "saver/cursor.h"
+#include "saver/display_change.h"
 #include "saver/end_saver.h"
 #include "saver/input_watch.h"
 #include "saver/monitors.h"
@@ -40,6 +42,8 @@ class TickClock : public platform::Clock {
 class BackBuffer {
  public:
   void Resize(int width, int height);
+  // A buffer made anew, with the old one's kept part copied to its place in it.
+  void Remake(int width, int height, const std::optional<KeptPart>& kept);
   HDC Dc() const { return dc_.get(); }
   uint32_t* Pixels() const { return pixels_; }
   int Width() const { return width_; }
@@ -66,6 +70,9 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   static constexpr UINT kTimer3 = 3;
   static constexpr UINT kTimer1Interval = 100;
   static constexpr UINT kTimer3Interval = 10;
+  // Compares the screens' metrics, for changes that no message announces.
+  static constexpr UINT kDisplayTimer = 4;
+  static constexpr UINT kDisplayTimerInterval = 250;
 
   SaverWindow();
   // owner is the program's hidden application window, which also owns the settings
@@ -99,6 +106,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   void HideWindow() override { ShowWindow(Window(), SW_HIDE); }
   void ShowOnTop() override;
   const settings::SaverSettings& Settings() override { return record_; }
+  bool FollowDisplayChange() override;
 
   // EndSaverHost
   void StopMusic() override;
@@ -118,6 +126,7 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
 
   void OnSetup();
   void StretchOverDesk();
+  void MoveOver(const platform::Rect& desk, HWND zOrder);
   void PutOnTop();
   void OnMovement(MovePair pair, POINT cursor);
   POINT CursorForPoll();
@@ -133,6 +142,8 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   SaverEnder ender_;
   BackBuffer buffer_;
   MonitorErrors monitorErrors_;
+  platform::SystemMonitors monitors_;
+  DisplayWatch displayWatch_{monitors_};
   std::unique_ptr<music::MciChannelWin32> channel_;
   std::optional<music::BackgroundMusic> music_;
   // What was drawn into the buffer since it was last copied to the screen; set while a

@@ -40,10 +40,17 @@ int SlideShow::ChooseEntry() {
 
 // The tick count wraps after 49.7 days; the difference of two readings in unsigned 32-bit
 // arithmetic is the time between them across the wrap too.
+// A change of the screens is followed on every wake, and the picture shown drawn again at
+// once unless the wait is over and a new one follows.
 void SlideShow::WaitSince(uint32_t from, double ms) {
   for (;;) {
+    FollowDisplayChange();
     const uint32_t elapsed = host_.Ticks() - from;
     if (ms <= static_cast<double>(elapsed)) return;
+    if (redrawDue_) {
+      RedrawShown();
+      continue;
+    }
     host_.PumpPending();
     const double remaining = std::ceil(ms - elapsed);
     host_.WaitForMessageOrTimeout(static_cast<uint32_t>(std::max(1.0, std::min(remaining, 4.0e9))));
@@ -67,19 +74,59 @@ void SlideShow::LoadPicture(const std::wstring& path, pictures::LoadedPicture& p
   };
   auto load = std::make_shared<Load>();
   loader_->Begin([&host = host_, path, load] { load->loaded = host.LoadPicture(path, load->picture); });
-  while (!loader_->WaitForJobOrMessage()) host_.PumpPending();
+  while (!loader_->WaitForJobOrMessage()) {
+    host_.PumpPending();
+    FollowDisplayChange();
+  }
   if (load->loaded) picture = std::move(load->picture);
 }
 
-void SlideShow::Cycle() {
-  pictures::LoadedPicture picture;
-  Placement placement;
-  host_.PumpPending();
+platform::Size SlideShow::Area() {
   if (host_.Settings().Multi == 1) {
     platform::Size screen = host_.PrimaryScreenSize();
     display_ = {screen.width - 1, screen.height - 1};
   }
-  const platform::Size area = display_;
+  return display_;
+}
+
+Placement SlideShow::Place(const pictures::LoadedPicture& picture, platform::Size area) {
+  const settings::SaverSettings& s = host_.Settings();
+  const FitOptions options{s.CheckM == 1, s.Kakudai == 1, s.Cyuuou == 1};
+  return PlacePicture({picture.width, picture.height}, area, options, random_);
+}
+
+void SlideShow::Draw(const std::wstring& path, const pictures::LoadedPicture& picture, const Placement& placement) {
+  shown_ = path;
+  redrawDue_ = false;
+  if (host_.Settings().Biliner == 1) {
+    host_.DrawBilinerPicture(path, picture);
+    return;
+  }
+  if (host_.Settings().Refresh != 1) host_.ClearWindow();
+  if (!placement.IsEmpty()) host_.PaintPicture(picture, placement);
+  host_.ShowDrawing();
+}
+
+void SlideShow::FollowDisplayChange() {
+  if (host_.FollowDisplayChange()) redrawDue_ = true;
+}
+
+void SlideShow::RedrawShown() {
+  redrawDue_ = false;
+  if (shown_.empty()) return;
+  const std::wstring path = shown_;
+  pictures::LoadedPicture picture;
+  LoadPicture(path, picture);
+  if (picture.width < 2 && picture.height < 2) return;
+  const Placement placement = Place(picture, Area());
+  if (placement.size.width < 2 && placement.size.height < 2) return;
+  Draw(path, picture, placement);
+}
+
+void SlideShow::Cycle() {
+  pictures::LoadedPicture picture;
+  host_.PumpPending();
+  const platform::Size area = Area();
   host_.PumpPending();
   host_.SetTimer1Interval(100);
 
@@ -101,23 +148,16 @@ void SlideShow::Cycle() {
   retry_.LoadSucceeded();
   host_.PumpPending();
 
-  const settings::SaverSettings& s = host_.Settings();
-  const FitOptions options{s.CheckM == 1, s.Kakudai == 1, s.Cyuuou == 1};
-  placement = PlacePicture({picture.width, picture.height}, area, options, random_);
+  Placement placement = Place(picture, area);
 
   host_.SetIdleTicks(100);
   if (auto speed = settings::SingleBeforeNul(speed_)) waitMs_ = *speed;
   WaitInterval();
   lastDrawTick_ = host_.Ticks();
+  // The screens changed while the picture waited: it is fitted to the new area.
+  if (const platform::Size now = Area(); !(now == area)) placement = Place(picture, now);
   if (placement.size.width < 2 && placement.size.height < 2) return;
-
-  if (host_.Settings().Biliner == 1) {
-    host_.DrawBilinerPicture(path, picture);
-    return;
-  }
-  if (host_.Settings().Refresh != 1) host_.ClearWindow();
-  if (!placement.IsEmpty()) host_.PaintPicture(picture, placement);
-  host_.ShowDrawing();
+  Draw(path, picture, placement);
 }
 
 }  // namespace show

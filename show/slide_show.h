@@ -38,6 +38,10 @@ class ShowHost {
   virtual void ReportNoFolder() = 0;
   // The check-box settings as they stand now: a change takes effect at its next use.
   virtual const settings::SaverSettings& Settings() = 0;
+  // Follows a change of the screens noted since the last call: the window covers the new
+  // layout and the display size is the new one. Called only where no drawing is under way;
+  // true when the layout changed.
+  virtual bool FollowDisplayChange() = 0;
 };
 
 class SlideShow {
@@ -62,6 +66,14 @@ class SlideShow {
 
  private:
   int ChooseEntry();
+  // The area pictures are fitted to: the display, or with Multi the primary less 1.
+  platform::Size Area();
+  Placement Place(const pictures::LoadedPicture& picture, platform::Size area);
+  void Draw(const std::wstring& path, const pictures::LoadedPicture& picture, const Placement& placement);
+  void FollowDisplayChange();
+  // After a change of the screens: the picture shown is loaded again and drawn for the new
+  // area; the order and LastDrawTick stay as they are.
+  void RedrawShown();
   // Waits until ms milliseconds have passed since the tick count `from`, pumping messages
   // on every wake.
   void WaitSince(uint32_t from, double ms);
@@ -79,6 +91,8 @@ class SlideShow {
   int32_t randomPick_ = 0;
   bool nameOrderStarted_ = false;
   int selected_ = kNoEntry;
+  std::wstring shown_;  // the picture last drawn
+  bool redrawDue_ = false;
   ShufflePass shuffle_;
   RetryPacing retry_;
 };

@@ -183,3 +183,15 @@ TEST(SaverEndSaver, TriggersDuringItsOwnPumpAndDialogAreIgnored) {
   ender.EndSaver();  // after a wrong password the next trigger asks again
   EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "verify"), 2);
 }
+
+// After a change of the screens the system has moved the cursor, not the user: with the
+// positions forgotten, the next check of each kind only remembers.
+TEST(SaverInputWatch, ForgottenPositionsAreOnlyRemembered) {
+  const Point jump[] = {{1000, 700}, {831, 623}, {820, 600}};
+  for (MovePair pair : {MovePair::MouseMoveEvent, MovePair::CursorPoll}) {
+    InputWatch watch;
+    EXPECT_EQ(EndsWhileMoving(watch, pair, {jump[0]}, L"0"), std::vector<int>{});
+    watch.ForgetPositions();
+    EXPECT_EQ(EndsWhileMoving(watch, pair, {jump[1], jump[2]}, L"0"), std::vector<int>{1});
+  }
+}

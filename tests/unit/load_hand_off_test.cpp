@@ -56,6 +56,7 @@ class BlockingLoadHost : public show::ShowHost {
   void ShowOnTop() override {}
   void ReportNoFolder() override {}
   const settings::SaverSettings& Settings() override { return settings; }
+  bool FollowDisplayChange() override { return false; }
 
   void Release() {
     Log(L"released");

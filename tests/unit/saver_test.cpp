@@ -2,9 +2,11 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "saver/cursor.h"
+#include "saver/display_change.h"
 #include "saver/monitors.h"
 #include "saver/report_no_folder.h"
 #include "saver/saver_start.h"
@@ -42,7 +44,72 @@ struct FakeCursor : platform::CursorDisplay {
   std::vector<bool> calls;
 };
 
+// The monitors of a layout, the primary first; the union and the primary's size are the
+// metrics. A layout put in `arriving` comes in the middle of the next read.
+struct FakeMonitors : platform::Monitors {
+  std::optional<std::vector<platform::MonitorEntry>> Enumerate() override {
+    std::vector<platform::MonitorEntry> entries;
+    for (const Rect& r : Read()) entries.push_back({r, entries.size() + 1, std::nullopt});
+    return fails ? std::nullopt : std::make_optional(entries);
+  }
+  platform::ScreenMetrics Metrics() override {
+    const std::vector<Rect> rects = Read();
+    const Rect primary = rects.empty() ? Rect{} : rects[0];
+    return {saver::VirtualDesk(rects), static_cast<int32_t>(rects.size()), {primary.Width(), primary.Height()}};
+  }
+  std::vector<Rect> Read() {
+    std::vector<Rect> rects = ::Monitors(layout);
+    if (!arriving.empty()) layout = std::exchange(arriving, "");
+    return rects;
+  }
+  std::string layout = "1024x768+0+0", arriving;
+  bool fails = false;
+};
+
 }  // namespace
+
+// Each step changes the monitors; the watch gives the layout the window covers from then
+// on, or nothing where the window keeps its area.
+TEST(SaverDisplayWatch, GivesTheLayoutToCoverAsTheMonitorsChange) {
+  enum How { kPoll, kMessage, kFailedRead, kTwoSteps };
+  struct Step { How how; const char* layout; std::optional<Rect> desk; platform::Size primary; };
+  const Step steps[] = {
+      {kPoll, "1024x768+0+0,800x600-800-100", Rect{-800, -100, 1024, 768}, {1024, 768}},  // added left of it
+      {kPoll, "1024x768+0+0", Rect{0, 0, 1024, 768}, {1024, 768}},                        // and taken away
+      {kMessage, "1280x1024+0+0,1024x768+1280+0", Rect{0, 0, 2304, 1024}, {1280, 1024}},
+      {kPoll, "1024x768+0+0,1280x1024+1024+0", Rect{0, 0, 2304, 1024}, {1024, 768}},  // another primary
+      {kMessage, "1024x768+0+0,1280x1024+1024+0", std::nullopt, {}},                   // nothing new
+      {kPoll, "", std::nullopt, {}},                                                   // no monitor
+      {kFailedRead, "1920x1080+0+0", std::nullopt, {}},
+      {kPoll, "1920x1080+0+0", Rect{0, 0, 1920, 1080}, {1920, 1080}},  // the next poll tries again
+      // A dock: the second monitor comes while the first one's layout is read.
+      {kTwoSteps, "1920x1080+0+0,1920x1080-1920+0", Rect{-1920, 0, 1920, 1080}, {1920, 1080}},
+  };
+  FakeMonitors monitors;
+  saver::DisplayWatch watch(monitors);
+  watch.Measure([](const platform::MonitorEntry&) {});
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.layout);
+    monitors.layout = step.how == kTwoSteps ? "1920x1080+0+0,1280x1024+1920+0" : step.layout;
+    monitors.fails = step.how == kFailedRead;
+    step.how == kMessage ? watch.NoteAnnouncedChange() : watch.Poll();
+    if (step.how == kTwoSteps) monitors.arriving = step.layout;
+    std::optional<saver::DisplayLayout> covered = watch.TakeChange();
+    watch.Poll();
+    if (auto later = watch.TakeChange(); later && step.how == kTwoSteps) covered = later;
+    ASSERT_EQ(covered.has_value(), step.desk.has_value());
+    if (covered) {
+      EXPECT_EQ(*covered, (saver::DisplayLayout{*step.desk, step.primary}));
+    }
+  }
+}
+
+TEST(SaverDisplayWatch, TheKeptPartStaysAtItsPlaceOnTheScreen) {
+  using saver::KeptPart;
+  EXPECT_EQ(saver::KeptPartOf({0, 0, 1024, 768}, {-800, -100, 1024, 768}), (KeptPart{{0, 0}, {800, 100}, {1024, 768}}));
+  EXPECT_EQ(saver::KeptPartOf({-800, -100, 1024, 768}, {0, 0, 832, 624}), (KeptPart{{800, 100}, {0, 0}, {832, 624}}));
+  EXPECT_EQ(saver::KeptPartOf({0, 0, 1024, 768}, {1024, 0, 1824, 600}), std::nullopt);  // side by side
+}
 
 TEST(SaverMonitors, DeskIsTheUnionOfMonitorsAndTheOrigin) {
   struct Case { const char* layout; Rect desk; int width; int height; };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -40,7 +41,8 @@ struct FakeShowHost : show::ShowHost {
     // A wait that never ends fails the test instead of hanging it.
     if (++waits > 100000) throw std::runtime_error("endless wait");
     trace.push_back(L"wait");
-    now += ms;
+    // A change of the screens wakes the wait, as its message would.
+    now = change && change->at - now < ms ? change->at : now + ms;
   }
   bool LoadPicture(const std::wstring& path, LoadedPicture& picture) override {
     events.push_back(L"load " + path);
@@ -75,11 +77,19 @@ struct FakeShowHost : show::ShowHost {
     idleTicksSet.push_back(ticks);
     trace.push_back(L"idle " + std::to_wstring(ticks));
   }
-  platform::Size PrimaryScreenSize() override { return {1024, 768}; }
+  platform::Size PrimaryScreenSize() override { return primary; }
   void HideWindow() override { events.push_back(L"hide"); }
   void ShowOnTop() override { events.push_back(L"show"); }
   void ReportNoFolder() override { events.push_back(L"no folder"); }
   const settings::SaverSettings& Settings() override { return settings; }
+  bool FollowDisplayChange() override {
+    if (!change || static_cast<int32_t>(now - change->at) < 0) return false;
+    *display = change->display;
+    primary = change->primary;
+    change.reset();
+    events.push_back(L"follow");
+    return true;
+  }
   // What each copy to the screen carried: the drawings since the last copy, joined by "+".
   void ShowDrawing() override {
     std::wstring copy;
@@ -109,6 +119,11 @@ struct FakeShowHost : show::ShowHost {
   settings::SaverSettings settings;
   std::vector<std::wstring> screenCopies;
   size_t shownUpTo = 0;
+  // A change of the screens, followed once the clock has reached it.
+  struct ScreenChange { uint32_t at; platform::Size display, primary; };
+  std::optional<ScreenChange> change;
+  platform::Size* display = nullptr;
+  platform::Size primary{1024, 768};
 };
 
 struct ShowRig {
@@ -117,6 +132,7 @@ struct ShowRig {
     host.settings.CheckM = 1;
     host.settings.Cyuuou = 1;
     for (const auto& path : list) host.sizes[path] = {400, 300};
+    host.display = &display;
   }
   void Cycles(int n) {
     for (int i = 0; i < n; ++i) show.Cycle();
@@ -398,5 +414,39 @@ TEST(ShowLoop, OneGoodPictureAmongManyDamagedIsFoundSoon) {
     while (host.drawTicks.empty() && host.now - start < 10000) show.Cycle();
     ASSERT_FALSE(host.drawTicks.empty());
     EXPECT_LE(host.drawTicks[0] - start, 2000u);
+  }
+}
+
+// The screens change while the next picture waits: the picture shown is drawn again at once
+// for the new area and the waiting one is fitted to it; the order and the pace stay.
+TEST(ShowLoop, AChangeOfTheScreensDrawsForTheNewArea) {
+  struct Case { const char* name; int16_t multi, refresh; platform::Size display, primary; std::wstring paint; };
+  const Case cases[] = {
+      {"larger", 0, 0, {1280, 1024}, {1280, 1024}, L"paint 40,62 1200x900"},
+      {"Refresh", 0, 1, {832, 624}, {832, 624}, L"paint 0,0 832x624"},
+      {"Multi, a monitor added left", 1, 0, {2080, 1024}, {1280, 1024}, L"paint 40,62 1200x900"},
+      {"Multi, another primary in the same union", 1, 0, {1824, 768}, {800, 600}, L"paint 0,0 799x599"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ShowRig rig({L"C:\\a.jpg", L"C:\\b.jpg"}, L"1000");
+    rig.display = {1824, 768};
+    rig.host.settings.OderFileName = 1;
+    rig.host.settings.Multi = c.multi;
+    rig.host.settings.Refresh = c.refresh;
+    for (const auto& path : rig.list) rig.host.sizes[path] = {1200, 900};
+    rig.Cycles(1);
+    const uint32_t drawn = rig.show.LastDrawTick();
+    rig.host.events.clear();
+    rig.host.drawTicks.clear();
+    rig.host.change = {drawn + 500, c.display, c.primary};
+    rig.Cycles(1);
+    std::vector<std::wstring> want = {L"load C:\\b.jpg", L"follow", L"load C:\\a.jpg",
+                                      L"clear", c.paint, L"clear", c.paint};
+    if (c.refresh) want.erase(std::remove(want.begin(), want.end(), L"clear"), want.end());
+    EXPECT_EQ(rig.host.events, want);
+    EXPECT_EQ(rig.host.drawTicks, (std::vector<uint32_t>{drawn + 500, drawn + 1000}));
+    EXPECT_EQ(rig.show.LastDrawTick(), drawn + 1000);
+    EXPECT_EQ(rig.show.SelectedEntry(), 1);
   }
 }
