@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,13 +54,13 @@ void Put32(Bytes& at, size_t offset, uint32_t value) {
 // A BMP with a header of `headerSize` bytes, colour type `csType`, and the profile after a
 // few pixel bytes, placed from the header's start.
 Bytes Bmp(uint32_t headerSize, uint32_t csType, const Bytes& profile, uint32_t profileAt = 124 + 16) {
-  Bytes file(14 + 124 + 16, 0);
+  Bytes file(14 + 124 + 16 + profile.size(), 0);
   file[0] = 'B', file[1] = 'M';
   Put32(file, 14, headerSize);
   Put32(file, 14 + 56, csType);
   Put32(file, 14 + 112, profileAt);
   Put32(file, 14 + 116, static_cast<uint32_t>(profile.size()));
-  file.insert(file.end(), profile.begin(), profile.end());
+  std::copy(profile.begin(), profile.end(), file.begin() + 14 + 124 + 16);
   return file;
 }
 
