@@ -1,0 +1,161 @@
+#include "pictures/icc_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "pictures/colour_transform.h"
+#include "tests/unit/icc_test_profile.h"
+
+namespace {
+
+using namespace test_support;
+using pictures::ColourSpace;
+using pictures::ProfileKind;
+
+std::optional<pictures::IccProfile> Read(const Bytes& bytes) {
+  return pictures::ReadIccProfile(bytes.data(), bytes.size());
+}
+
+// Red's curve a `para`, green's a table, blue's a gamma: tags 0-2 colorants, 3-5 curves.
+Bytes MixedCurves() {
+  return IccBytes("RGB ", {{"rXYZ", XyzTag(0.4361, 0.2225, 0.0139)},
+                           {"gXYZ", XyzTag(0.3851, 0.7169, 0.0971)},
+                           {"bXYZ", XyzTag(0.1431, 0.0606, 0.7141)},
+                           {"rTRC", ParaTag(0, {2.2})},
+                           {"gTRC", CurvTag({0, 0x8000, 0xFFFF})},
+                           {"bTRC", CurvTag({0x0233})}});
+}
+
+size_t Entry(size_t tag) { return 132 + 12 * tag; }
+size_t DataOf(const Bytes& bytes, size_t tag) {
+  const size_t at = Entry(tag) + 4;
+  return size_t(bytes[at]) << 24 | size_t(bytes[at + 1]) << 16 | size_t(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+TEST(IccProfile, MalformedProfilesAreNoProfile) {
+  const std::pair<const char*, std::function<void(Bytes&)>> kCases[] = {
+      {"cut short", [](Bytes& b) { b.resize(b.size() - 4); }},
+      {"declared size below a header", [](Bytes& b) { SetBig32(b, 0, 100); }},
+      {"tag table longer than the profile", [](Bytes& b) { SetBig32(b, 128, 30); }},
+      {"tag past the end", [](Bytes& b) { SetBig32(b, Entry(2) + 4, uint32_t(b.size())); }},
+      {"tag running past the end", [](Bytes& b) { SetBig32(b, Entry(5) + 8, 1000); }},
+      {"tag inside the tag table", [](Bytes& b) { SetBig32(b, Entry(0) + 4, uint32_t(Entry(3))); }},
+      {"tag partly over another", [](Bytes& b) { SetBig32(b, Entry(1) + 4, uint32_t(DataOf(b, 0) + 8)); }},
+      {"the same tag twice", [](Bytes& b) { std::memcpy(&b[Entry(1)], "rXYZ", 4); }},
+      {"unknown para function", [](Bytes& b) { b[DataOf(b, 3) + 9] = 5; }},
+      {"para shorter than its function", [](Bytes& b) { b[DataOf(b, 3) + 9] = 3; }},
+      {"curv shorter than its count", [](Bytes& b) { SetBig32(b, DataOf(b, 4) + 8, 5); }},
+      {"colorant of another type", [](Bytes& b) { std::memcpy(&b[DataOf(b, 0)], "curv", 4); }},
+      {"not a profile", [](Bytes& b) { b[36] = 'x'; }},
+      {"version 5", [](Bytes& b) { b[8] = 5; }},
+      {"over 4 MiB", [](Bytes& b) {
+         b.resize(pictures::kLargestProfileBytes + 4);
+         SetBig32(b, 0, uint32_t(b.size()));
+       }},
+  };
+  ASSERT_TRUE(Read(MixedCurves()));
+  for (const auto& [name, spoil] : kCases) {
+    Bytes bytes = MixedCurves();
+    spoil(bytes);
+    EXPECT_FALSE(Read(bytes)) << name;
+  }
+}
+
+TEST(IccProfile, KindsAsPictureAndAsDisplay) {
+  const Bytes gamma = ParaTag(0, {2.2});
+  const Bytes xyz = XyzTag(0.3, 0.3, 0.3);
+  const Tag table{"A2B0", Bytes(40, 0)};
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    ColourSpace space;
+    ProfileKind kind;
+    bool display;
+  };
+  const Case kCases[] = {
+      {"matrix", RgbProfile(gamma), ColourSpace::Rgb, ProfileKind::Matrix, true},
+      {"matrix and A2B0", IccBytes("RGB ", {{"rXYZ", xyz}, {"gXYZ", xyz}, {"bXYZ", xyz}, {"rTRC", gamma},
+                                            {"gTRC", gamma}, {"bTRC", gamma}, table}),
+       ColourSpace::Rgb, ProfileKind::Table, true},
+      {"matrix and B2A0", IccBytes("RGB ", {{"rXYZ", xyz}, {"gXYZ", xyz}, {"bXYZ", xyz}, {"rTRC", gamma},
+                                            {"gTRC", gamma}, {"bTRC", gamma}, {"B2A0", Bytes(40, 0)}}),
+       ColourSpace::Rgb, ProfileKind::Table, false},
+      {"no bXYZ", IccBytes("RGB ", {{"rXYZ", xyz}, {"gXYZ", xyz}, {"rTRC", gamma}, {"gTRC", gamma}, {"bTRC", gamma}}),
+       ColourSpace::Rgb, ProfileKind::Unusable, false},
+      {"tables only", IccBytes("RGB ", {table}), ColourSpace::Rgb, ProfileKind::Table, false},
+      {"grey", IccBytes("GRAY", {{"kTRC", gamma}}), ColourSpace::Grey, ProfileKind::Matrix, false},
+      {"CMYK", IccBytes("CMYK", {table}), ColourSpace::Other, ProfileKind::Unusable, false},
+      {"device link", IccBytes("RGB ", {table}, "link"), ColourSpace::Rgb, ProfileKind::Unusable, false},
+  };
+  for (const Case& c : kCases) {
+    const auto profile = Read(c.bytes);
+    ASSERT_TRUE(profile) << c.name;
+    EXPECT_EQ(profile->space, c.space) << c.name;
+    EXPECT_EQ(profile->kind, c.kind) << c.name;
+    EXPECT_EQ(profile->matrixDisplay, c.display) << c.name;
+    EXPECT_EQ(profile->matrix.has_value(), c.kind == ProfileKind::Matrix || c.display) << c.name;
+  }
+}
+
+TEST(IccProfile, CurvesOfEveryForm) {
+  const double a3 = 1 / 1.055, b3 = 0.055 / 1.055;
+  struct Case {
+    Bytes curve;
+    double x;
+    double y;
+  };
+  const Case kCases[] = {
+      {CurvTag({}), 0.3, 0.3},
+      {CurvTag({0x0200}), 0.5, 0.25},  // u8.8 gamma 2
+      {CurvTag({0, 0x8000, 0xFFFF}), 0.25, 0x4000 / 65535.0},
+      {CurvTag({0, 0x8000, 0xFFFF}), 0.75, (0x8000 + 0x7FFF / 2.0) / 65535},
+      {ParaTag(0, {2.0}), 0.5, 0.25},
+      {ParaTag(1, {1, 2, -1}), 0.25, 0},
+      {ParaTag(1, {1, 2, -1}), 0.75, 0.5},
+      {ParaTag(2, {1, 2, -1, 0.25}), 0.25, 0.25},
+      {ParaTag(2, {1, 2, -1, 0.25}), 0.75, 0.75},
+      {ParaTag(3, {2.4, a3, b3, 1 / 12.92, 0.04045}), 0.02, 0.02 / 12.92},
+      {ParaTag(3, {2.4, a3, b3, 1 / 12.92, 0.04045}), 0.5, std::pow(0.5 * a3 + b3, 2.4)},
+      {ParaTag(4, {2, 0.5, 0, 0.5, 0.5, 0.25, 0.125}), 0.25, 0.25},
+      {ParaTag(4, {2, 0.5, 0, 0.5, 0.5, 0.25, 0.125}), 0.75, 0.375 * 0.375 + 0.25},
+  };
+  for (const Case& c : kCases) {
+    const auto profile = Read(RgbProfile(c.curve));
+    ASSERT_TRUE(profile && profile->matrix);
+    EXPECT_NEAR(profile->matrix->curves[0].Evaluate(c.x), c.y, 1e-4) << "x " << c.x;
+  }
+}
+
+// Random damage anywhere, the header and tag table above all, read from buffers of exactly
+// the damaged size: the sanitizers catch any read outside them.
+TEST(IccProfile, RandomDamageIsReadSafely) {
+  const Bytes bases[] = {MixedCurves(), IccBytes("GRAY", {{"kTRC", CurvTag({0, 0x4000, 0xFFFF})}})};
+  std::mt19937 random(2501);
+  int read = 0, refused = 0;
+  for (int round = 0; round < 4000; ++round) {
+    Bytes bytes = bases[round % 2];
+    for (int damage = 1 + round % 3; damage > 0; --damage) {
+      const size_t at = random() % (random() % 2 ? std::min<size_t>(220, bytes.size()) : bytes.size());
+      bytes[at] = random() % 3 ? uint8_t(random()) : uint8_t(bytes[at] ^ 1u << random() % 8);
+    }
+    if (round % 5 == 0) bytes.resize(random() % bytes.size());
+    const auto profile = Read(bytes);
+    ++(profile ? read : refused);
+    if (!profile) continue;
+    ASSERT_EQ(profile->matrix.has_value(), profile->kind == ProfileKind::Matrix || profile->matrixDisplay);
+    if (!profile->matrix) continue;
+    for (const auto& curve : profile->matrix->curves)
+      for (double x : {0.0, 0.3, 1.0}) ASSERT_TRUE(curve.Evaluate(x) >= 0 && curve.Evaluate(x) <= 1);
+    if (const auto transform = pictures::ColourTransform::Make(*profile->matrix, pictures::SrgbProfile())) {
+      std::vector<uint32_t> pixels(70, 0x80FF4000);
+      transform->Apply(pixels.data(), pixels.size());
+      ASSERT_EQ(pixels[69] >> 24, 0x80u);
+    }
+  }
+  EXPECT_GT(read, 400);
+  EXPECT_GT(refused, 400);
+}
+
+}  // namespace
