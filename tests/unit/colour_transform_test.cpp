@@ -66,9 +66,11 @@ TEST(ColourTransform, SameProfileShortCutLeavesOutDateAndId) {
   EXPECT_FALSE(pictures::IsSameProfile(a.data(), a.size(), a.data(), a.size() - 1));
 }
 
-// A profile to itself gives every pixel back: the inverse curves are exact, near black too.
+// A profile to itself gives every pixel back: the inverse curves are exact, near black and
+// where they rise steeply too (the last curve is nearly flat across its middle third).
 TEST(ColourTransform, ProfileToItselfChangesNothing) {
-  for (const Bytes& curve : {ParaTag(0, {2.2}), ParaTag(0, {1.8}), CurvTag({}), GammaTable(1.8, 256)}) {
+  for (const Bytes& curve : {ParaTag(0, {2.2}), ParaTag(0, {1.8}), CurvTag({}), GammaTable(1.8, 256),
+                             CurvTag({0, 0x7800, 0x8000, 0xFFFF})}) {
     const MatrixProfile profile = Matrix(RgbProfile(curve));
     const std::vector<uint32_t> pixels = Pixels(20000, 1);
     std::vector<uint32_t> converted = pixels;
@@ -89,15 +91,34 @@ TEST(ColourTransform, GreyLightsAllThreeChannelsAlike) {
   EXPECT_EQ(pixels, wanted);
 }
 
+MatrixProfile Wide() {
+  return Matrix(IccBytes("RGB ", {{"rXYZ", XyzTag(0.6097, 0.3111, 0.0195)},
+                                  {"gXYZ", XyzTag(0.2053, 0.6257, 0.0609)},
+                                  {"bXYZ", XyzTag(0.1492, 0.0632, 0.7446)},
+                                  {"rTRC", ParaTag(0, {2.2})},
+                                  {"gTRC", GammaTable(1.8, 256)},
+                                  {"bTRC", CurvTag({})}}));
+}
+
+// Every colour, since a float step taken in another order changes only a few in a million.
+TEST(ColourTransform, EveryColourTheSameByEveryKernel) {
+  const auto transform = ColourTransform::Make(Wide(), pictures::SrgbProfile());
+  std::vector<uint32_t> plain(1 << 16), sse2, avx2;
+  for (uint32_t first = 0; first < 1 << 24; first += 1 << 16) {
+    for (uint32_t i = 0; i < plain.size(); ++i) plain[i] = (first + i) * 0x01000001u;
+    sse2 = avx2 = plain;
+    transform->Apply(plain.data(), plain.size(), ColourKernel::Scalar);
+    transform->Apply(sse2.data(), sse2.size(), ColourKernel::Sse2);
+    transform->Apply(avx2.data(), avx2.size(), ColourKernel::Avx2);
+    ASSERT_EQ(sse2, plain);
+    ASSERT_EQ(avx2, plain);
+  }
+}
+
 // Every kernel gives the plain form's bytes, byte 3 is kept, and rows converted in bands
 // with gaps between them come out as the whole, the gaps untouched.
 TEST(ColourTransform, KernelsAndBandsGiveThePlainFormsBytes) {
-  const MatrixProfile wide = Matrix(IccBytes("RGB ", {{"rXYZ", XyzTag(0.6097, 0.3111, 0.0195)},
-                                                       {"gXYZ", XyzTag(0.2053, 0.6257, 0.0609)},
-                                                       {"bXYZ", XyzTag(0.1492, 0.0632, 0.7446)},
-                                                       {"rTRC", ParaTag(0, {2.2})},
-                                                       {"gTRC", GammaTable(1.8, 256)},
-                                                       {"bTRC", CurvTag({})}}));
+  const MatrixProfile wide = Wide();
   const MatrixProfile linear = Matrix(RgbProfile(CurvTag({})));
   const std::pair<MatrixProfile, MatrixProfile> kPairs[] = {
       {wide, pictures::SrgbProfile()}, {pictures::SrgbProfile(), linear}, {wide, Matrix(RgbProfile(GammaTable(3, 64)))}};

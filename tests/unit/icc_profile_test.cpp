@@ -18,14 +18,16 @@ std::optional<pictures::IccProfile> Read(const Bytes& bytes) {
   return pictures::ReadIccProfile(bytes.data(), bytes.size());
 }
 
-// Red's curve a `para`, green's a table, blue's a gamma: tags 0-2 colorants, 3-5 curves.
+// Red's curve a `para`, green's a table, blue's a gamma: tags 0-2 colorants, 3-5 curves,
+// 6 one the conversion does not read.
 Bytes MixedCurves() {
   return IccBytes("RGB ", {{"rXYZ", XyzTag(0.4361, 0.2225, 0.0139)},
                            {"gXYZ", XyzTag(0.3851, 0.7169, 0.0971)},
                            {"bXYZ", XyzTag(0.1431, 0.0606, 0.7141)},
                            {"rTRC", ParaTag(0, {2.2})},
                            {"gTRC", CurvTag({0, 0x8000, 0xFFFF})},
-                           {"bTRC", CurvTag({0x0233})}});
+                           {"bTRC", CurvTag({0x0233})},
+                           {"desc", Bytes(12, 0)}});
 }
 
 size_t Entry(size_t tag) { return 132 + 12 * tag; }
@@ -41,8 +43,8 @@ TEST(IccProfile, MalformedProfilesAreNoProfile) {
       {"tag table longer than the profile", [](Bytes& b) { SetBig32(b, 128, 30); }},
       {"tag past the end", [](Bytes& b) { SetBig32(b, Entry(2) + 4, uint32_t(b.size())); }},
       {"tag running past the end", [](Bytes& b) { SetBig32(b, Entry(5) + 8, 1000); }},
-      {"tag inside the tag table", [](Bytes& b) { SetBig32(b, Entry(0) + 4, uint32_t(Entry(3))); }},
-      {"tag partly over another", [](Bytes& b) { SetBig32(b, Entry(1) + 4, uint32_t(DataOf(b, 0) + 8)); }},
+      {"tag inside the tag table", [](Bytes& b) { SetBig32(b, Entry(6) + 4, uint32_t(Entry(3))); }},
+      {"tag running into the next", [](Bytes& b) { SetBig32(b, Entry(1) + 8, 40); }},
       {"the same tag twice", [](Bytes& b) { std::memcpy(&b[Entry(1)], "rXYZ", 4); }},
       {"unknown para function", [](Bytes& b) { b[DataOf(b, 3) + 9] = 5; }},
       {"para shorter than its function", [](Bytes& b) { b[DataOf(b, 3) + 9] = 3; }},
