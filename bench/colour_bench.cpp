@@ -29,7 +29,8 @@ Prepared& PreparedPixels() {
     std::ifstream in("/usr/share/color/icc/colord/AdobeRGB1998.icc", std::ios::binary);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     const auto adobe = pictures::ReadIccProfile(bytes.data(), bytes.size());
-    if (adobe && adobe->matrix) made.transform = pictures::ColourTransform::Make(*adobe->matrix, pictures::SrgbProfile());
+    if (adobe && adobe->matrix)
+      made.transform = pictures::ColourTransform::Make(*adobe->matrix, pictures::SrgbProfile());
     made.original.resize(kPixels);
     std::mt19937 random(25);
     for (uint32_t& pixel : made.original) pixel = random();

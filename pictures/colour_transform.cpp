@@ -297,8 +297,9 @@ bool ColourAvx2Available() {
 
 namespace {
 
-// The plain form, one pixel at a time. The float steps are those of the vector kernels, in the same order: the products are
-// rounded before each sum, and the clip is the vector max and min.
+// The plain form, one pixel at a time. The float steps are those of the vector kernels, in
+// the same order: the products are rounded before each sum, and the clip is the vector max
+// and min.
 uint32_t ConvertPixel(const ColourTables& t, uint32_t pixel) {
   const float source[3] = {t.linear[0][pixel & 0xFF], t.linear[1][pixel >> 8 & 0xFF], t.linear[2][pixel >> 16 & 0xFF]};
   uint32_t converted = pixel & 0xFF000000;

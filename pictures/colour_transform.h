@@ -32,7 +32,7 @@ enum class ColourKernel { Automatic, Scalar, Sse2, Avx2 };
 // What the kernels work from; indices 0, 1, 2 are blue, green, red, the pixel's byte order.
 struct ColourTables {
   // The source's linear light for each device value.
-  alignas(32) std::array<std::array<float, 256>, 3> linear{};
+  std::array<std::array<float, 256>, 3> linear{};
   // Destination channel by source channel.
   std::array<std::array<float, 3>, 3> matrix{};
   // Back to device values without a search: a linear value's float bits less lowestBits
@@ -47,8 +47,8 @@ struct ColourTables {
 
 class ColourTransform {
  public:
-  // Nothing when the destination cannot be inverted: colorants without an inverse, a
-  // curve that falls anywhere or rises too steeply for the cells.
+  // Nothing when the destination cannot be inverted: a grey one, colorants without an
+  // inverse, a curve that falls anywhere or rises too steeply for the cells.
   static std::optional<ColourTransform> Make(const MatrixProfile& source, const MatrixProfile& destination);
 
   void Apply(uint32_t* pixels, size_t count, ColourKernel kernel = ColourKernel::Automatic) const;
@@ -67,11 +67,11 @@ bool ColourAvx2Available();
 // between their vector steps: many processors gather slowly, and every one loads fast.
 inline constexpr size_t kColourBlock = 64;
 struct ColourBlock {
-  alignas(32) std::array<std::array<float, kColourBlock>, 3> linear;
+  std::array<std::array<float, kColourBlock>, 3> linear;
   // A converted value's float bits less lowestBits, 0 below.
-  alignas(32) std::array<std::array<int32_t, kColourBlock>, 3> place;
+  std::array<std::array<int32_t, kColourBlock>, 3> place;
   // The cell's index, then its entry.
-  alignas(32) std::array<std::array<uint32_t, kColourBlock>, 3> cell;
+  std::array<std::array<uint32_t, kColourBlock>, 3> cell;
 };
 
 // The vector steps of one kernel: places and cell indices from linear values, then the

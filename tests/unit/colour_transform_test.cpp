@@ -121,7 +121,9 @@ TEST(ColourTransform, KernelsAndBandsGiveThePlainFormsBytes) {
   const MatrixProfile wide = Wide();
   const MatrixProfile linear = Matrix(RgbProfile(CurvTag({})));
   const std::pair<MatrixProfile, MatrixProfile> kPairs[] = {
-      {wide, pictures::SrgbProfile()}, {pictures::SrgbProfile(), linear}, {wide, Matrix(RgbProfile(GammaTable(3, 64)))}};
+      {wide, pictures::SrgbProfile()},
+      {pictures::SrgbProfile(), linear},
+      {wide, Matrix(RgbProfile(GammaTable(3, 64)))}};
   for (const auto& [source, destination] : kPairs) {
     const auto transform = ColourTransform::Make(source, destination);
     ASSERT_TRUE(transform);
@@ -150,8 +152,9 @@ TEST(ColourTransform, DisplaysWithoutAnInverseAreRefused) {
   EXPECT_FALSE(ColourTransform::Make(srgb, Matrix(RgbProfile(CurvTag({0xFFFF, 0})))));
   EXPECT_FALSE(ColourTransform::Make(srgb, Matrix(IccBytes("GRAY", {{"kTRC", ParaTag(0, {2.2})}}))));
   const Bytes gamma = ParaTag(0, {2.2}), xyz = XyzTag(0.3, 0.3, 0.3);
-  EXPECT_FALSE(ColourTransform::Make(srgb, Matrix(IccBytes("RGB ", {{"rXYZ", xyz}, {"gXYZ", xyz}, {"bXYZ", xyz},
-                                                                    {"rTRC", gamma}, {"gTRC", gamma}, {"bTRC", gamma}}))));
+  const Bytes sameColorants = IccBytes("RGB ", {{"rXYZ", xyz}, {"gXYZ", xyz}, {"bXYZ", xyz},
+                                                {"rTRC", gamma}, {"gTRC", gamma}, {"bTRC", gamma}});
+  EXPECT_FALSE(ColourTransform::Make(srgb, Matrix(sameColorants)));
 }
 
 }  // namespace
