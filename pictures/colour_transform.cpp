@@ -101,8 +101,7 @@ std::vector<uint8_t> MakeSrgbBytes() {
   out.Put16(3);
   out.Put16(0);
   for (double value : kSrgbCurve) out.Put32(uint32_t(int32_t(std::lround(value * 65536))));
-  place(5, start);
-  for (size_t i = 6; i < kTags; ++i) {
+  for (size_t i = 5; i < kTags; ++i) {
     out.Set32(table + 12 * i + 4, uint32_t(start));
     out.Set32(table + 12 * i + 8, uint32_t(out.Size() - start));
   }
