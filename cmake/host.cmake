@@ -28,3 +28,12 @@ if(benchmark_FOUND AND BENCH_SOURCES)
     target_link_libraries(${name} PRIVATE glimmer_core_plain benchmark::benchmark Threads::Threads)
   endforeach()
 endif()
+
+# The colour transform against LittleCMS, a test-only library the program never links.
+find_path(LCMS2_INCLUDE_DIR lcms2.h REQUIRED)
+find_library(LCMS2_LIBRARY lcms2 REQUIRED)
+file(GLOB COLOUR_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/colour/*.cpp)
+add_executable(colour_tests ${COLOUR_TESTS})
+target_include_directories(colour_tests PRIVATE ${LCMS2_INCLUDE_DIR})
+target_link_libraries(colour_tests PRIVATE glimmer_core ${LCMS2_LIBRARY} GTest::gtest GTest::gtest_main)
+add_test(NAME colour_tests COMMAND colour_tests)
