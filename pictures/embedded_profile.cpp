@@ -57,7 +57,7 @@ std::vector<uint8_t> JpegProfile(platform::ByteSource& file, const std::vector<J
     if (chunk.offset != 0) return {};  // a number twice
     chunk = {segment.bodyOffset + kChunkHead, segment.bodySize - static_cast<uint32_t>(kChunkHead)};
     total += chunk.size;
-    if (total > kMaxProfileBytes) return {};
+    if (total > kLargestProfileBytes) return {};
     ++found;
   }
   if (count == 0 || found != count) return {};
@@ -79,7 +79,7 @@ std::vector<uint8_t> BmpProfile(platform::ByteSource& file) {
   if (LittleEndian32(&head[kFileHeader]) < kV5HeaderSize) return {};
   if (LittleEndian32(&head[kCsTypeAt]) != kProfileEmbedded) return {};
   const uint32_t size = LittleEndian32(&head[kProfileSizeAt]);
-  if (size == 0 || size > kMaxProfileBytes) return {};
+  if (size == 0 || size > kLargestProfileBytes) return {};
   return ReadExactly(file, uint64_t{kFileHeader} + LittleEndian32(&head[kProfileDataAt]), size);
 }
 

@@ -6,13 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "pictures/icc_profile.h"
 #include "pictures/jpeg_segments.h"
 #include "platform/ports.h"
 
 namespace pictures {
-
-// A larger profile is not read: no profile a picture needs comes near it.
-inline constexpr size_t kMaxProfileBytes = 4 * 1024 * 1024;
 
 // The profile of a JPEG, from its APP2 segments tagged "ICC_PROFILE\0": each chunk carries
 // its 1-based number and the count of chunks; the chunks may come in any order before the

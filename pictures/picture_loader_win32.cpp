@@ -5,14 +5,18 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cstdint>
 #include <new>
 #include <vector>
 
+#include "pictures/colour_plan.h"
+#include "pictures/embedded_profile.h"
 #include "pictures/gif_screen.h"
 #include "pictures/orientation.h"
 #include "pictures/picture_plan.h"
 #include "pictures/pixel_transfer.h"
+#include "pictures/system_colour_win32.h"
 #include "platform/directory_lister_win32.h"
 #include "platform/win32_handles.h"
 
@@ -139,11 +143,39 @@ bool DecodeFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT
   return true;
 }
 
-// Turned on this thread right after the decode, while the pixels are still in the cache
-// as far as they fit.
+// A profile describes the pixels only in its own colour space; the decoder delivers a CMYK
+// JPEG converted by its own rule, which no profile of the file describes any more.
+PictureColours ColoursOf(IWICBitmapFrameDecode* frame) {
+  WICPixelFormatGUID format{};
+  if (FAILED(frame->GetPixelFormat(&format))) return PictureColours::Other;
+  const GUID grey[] = {GUID_WICPixelFormatBlackWhite, GUID_WICPixelFormat2bppGray,  GUID_WICPixelFormat4bppGray,
+                       GUID_WICPixelFormat8bppGray,   GUID_WICPixelFormat16bppGray, GUID_WICPixelFormat32bppGrayFloat};
+  const GUID cmyk[] = {GUID_WICPixelFormat32bppCMYK, GUID_WICPixelFormat64bppCMYK, GUID_WICPixelFormat40bppCMYKAlpha,
+                       GUID_WICPixelFormat80bppCMYKAlpha};
+  for (const GUID& g : grey)
+    if (format == g) return PictureColours::Grey;
+  for (const GUID& c : cmyk)
+    if (format == c) return PictureColours::Other;
+  return PictureColours::Rgb;
+}
+
+// In place, on the straight colour values the decoder gave; opacity stays as it is.
+bool ConvertColours(const ColourPlan& plan, const std::vector<uint8_t>& profile, const DisplayColours& display,
+                    LoadedPicture& decoded) {
+  if (plan.route == ColourPlan::Route::OwnTransform) plan.transform->Apply(decoded.pixels.data(), decoded.pixels.size());
+  // A profile the system's module cannot take leaves the picture as stored.
+  if (plan.route == ColourPlan::Route::System)
+    ConvertBySystem(profile, plan.greySource, display.bytes, decoded.pixels.data(), decoded.width, decoded.height);
+  return true;
+}
+
+// Converted and turned on this thread right after the decode, while the pixels are still
+// in the cache as far as they fit.
 bool DecodeUpright(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT width, UINT height,
-                   Orientation turn, LoadedPicture& decoded) {
-  return DecodeFrame(factory, frame, width, height, decoded) && TurnUpright(decoded, turn);
+                   Orientation turn, const ColourPlan& colours, const std::vector<uint8_t>& profile,
+                   const DisplayColours& display, LoadedPicture& decoded) {
+  return DecodeFrame(factory, frame, width, height, decoded) && ConvertColours(colours, profile, display, decoded) &&
+         TurnUpright(decoded, turn);
 }
 
 // The system's GIF decoder gives the first frame alone, at its own size; the show is given
@@ -203,6 +235,22 @@ std::optional<uint64_t> SystemMemoryStatus::AvailablePhysicalBytes() {
   return status.ullAvailPhys;
 }
 
+// The primary monitor's profile as the system reports it; Wine reports none for a screen.
+DisplayColours ReadDisplayColours() {
+  MONITORINFOEXW monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) return SrgbDisplay();
+  platform::UniqueMemoryDc screen(CreateDCW(monitor.szDevice, nullptr, nullptr, nullptr));
+  wchar_t name[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (!screen || !GetICMProfileW(screen.get(), &size, name)) return SrgbDisplay();
+  std::ifstream file(platform::LongPathForm(name).c_str(), std::ios::binary);
+  std::vector<uint8_t> bytes(kLargestProfileBytes + 1);
+  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(0, file.gcount())));
+  return bytes.size() > kLargestProfileBytes ? SrgbDisplay() : DisplayColoursFrom(bytes);
+}
+
 HRESULT PictureFiles::Open(const std::wstring& name, IStream** stream) {
   return SHCreateStreamOnFileEx(name.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE, nullptr,
                                 stream);
@@ -216,7 +264,7 @@ bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture) {
 // The head and the decode read one stream, opened by the name the system takes for any
 // length of path.
 bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform::MemoryStatus& memory,
-                     PictureFiles* files) {
+                     const DisplayColours* display, PictureFiles* files) {
   IWICImagingFactory* factory = Factory();
   if (!factory) return false;
   PictureFiles systemFiles;
@@ -234,9 +282,11 @@ bool LoadPictureFile(const std::wstring& path, LoadedPicture& picture, platform:
   if (FAILED(frame->GetSize(&width, &height))) return false;
   const PicturePlan plan = PlanPicture(width, height, head);
   if (!DecodeAllowed(plan.width, plan.height, memory, plan.scratchPixels)) return false;
+  const DisplayColours& screen = display ? *display : SrgbDisplay();
+  const ColourPlan colours = PlanColours(head.profile, ColoursOf(frame.p), screen);
   LoadedPicture decoded;
   if (plan.onScreen ? !DecodeOnScreen(factory, frame.p, *head.gif, decoded)
-                    : !DecodeUpright(factory, frame.p, width, height, plan.turn, decoded))
+                    : !DecodeUpright(factory, frame.p, width, height, plan.turn, colours, head.profile, screen, decoded))
     return false;
   picture = std::move(decoded);
   return true;

@@ -216,6 +216,10 @@ void SaverWindow::OnSetup() {
       music_.emplace(*channel_, *this, record_.BgmPlayName);
       music_->StartBgm();
     }
+    // Read before the first load and never again, so the worker reads it while nothing
+    // writes it.
+    if (!displayColours_)
+      displayColours_ = std::make_shared<const pictures::DisplayColours>(pictures::ReadDisplayColours());
     if (!worker_) worker_.emplace();
     show::SlideShow slideShow(*this, random_, list1_, display_, speed_, &*worker_);
     slideShow.Run();
@@ -251,7 +255,7 @@ void SaverWindow::WaitForMessageOrTimeout(uint32_t timeoutMs) {
 // Runs on the worker.
 bool SaverWindow::LoadPicture(const std::wstring& path, pictures::LoadedPicture& picture) {
   pictures::SystemMemoryStatus memory;
-  return pictures::LoadPictureFile(path, picture, memory);
+  return pictures::LoadPictureFile(path, picture, memory, displayColours_.get());
 }
 
 void SaverWindow::ClearWindow() {

@@ -11,6 +11,7 @@
 #include "music/background_music.h"
 #include "music/mci_channel_win32.h"
 #include "music/mci_module.h"
+#include "pictures/colour_plan.h"
 #include "platform/base_window_win32.h"
 #include "platform/monitors_win32.h"
 #include "platform/ports.h"
@@ -151,6 +152,8 @@ class SaverWindow : public platform::BaseWindow<SaverWindow>,
   std::optional<RECT> drawn_;
   // Decodes pictures and paints or smooths half of each picture's rows; made with the show.
   std::optional<platform::ThreadWorker> worker_;
+  // The screen's colours, which pictures with a colour profile are converted to.
+  std::shared_ptr<const pictures::DisplayColours> displayColours_;
   settings::SaverSettings record_;
   std::wstring folder_, speed_, mouseM_;
   platform::Size display_;

@@ -4,7 +4,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 PACKAGES="cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb xserver-xephyr xauth imagemagick
   x11-utils fonts-ipafont-gothic fonts-wine openbox googletest libgtest-dev libbenchmark-dev locales e2fsprogs
-  libimage-exiftool-perl giflib-tools x11-xserver-utils liblcms2-dev liblcms2-utils colord-data icc-profiles-free"
+  libimage-exiftool-perl giflib-tools x11-xserver-utils liblcms2-dev liblcms2-utils colord-data icc-profiles-free libgs-common"
 
 say() { printf '== %s\n' "$*" >&2; }
 

@@ -92,6 +92,23 @@ inline std::string WithExifOrientation(const std::string& jpeg, uint16_t orienta
   return jpeg.substr(0, 2) + std::string(reinterpret_cast<const char*>(segment), sizeof(segment)) + jpeg.substr(2);
 }
 
+// The JPEG with a colour profile inserted after its start marker, in APP2 "ICC_PROFILE"
+// chunks of order.size() parts, written in the order `order` gives (1-based chunk numbers).
+inline std::string WithIccProfile(const std::string& jpeg, const std::string& profile,
+                                  const std::vector<int>& order = {1}) {
+  if (jpeg.size() < 2 || order.empty()) return {};
+  const size_t parts = order.size(), step = (profile.size() + parts - 1) / parts;
+  std::string segments;
+  for (int number : order) {
+    const size_t from = std::min(profile.size(), (number - 1) * step), to = std::min(profile.size(), from + step);
+    const size_t length = 2 + 14 + (to - from);
+    segments += std::string("\xFF\xE2", 2) + char(length >> 8) + char(length & 0xFF);
+    segments += std::string("ICC_PROFILE\0", 12) + char(number) + char(parts);
+    segments += profile.substr(from, to - from);
+  }
+  return jpeg.substr(0, 2) + segments + jpeg.substr(2);
+}
+
 // A picture with detail everywhere, as a photograph has: smooth colour ramps crossed by
 // fine stripes, so that the decoder has as much to do as with a real picture.
 inline BgrRowMaker PhotoLikeRows(UINT width, UINT height) {

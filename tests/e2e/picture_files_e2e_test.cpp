@@ -1,6 +1,7 @@
 // The real saver on pictures as cameras and other programs write them (made by
 // tools/test-pictures): a portrait photo stored on its side with its Exif orientation, and a
-// GIF whose frame is smaller than its screen and off its corner.
+// GIF whose frame is smaller than its screen and off its corner, a picture with a colour
+// profile.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -76,4 +77,10 @@ TEST_F(PictureFilesShow, AGifFrameIsDrawnAtItsPlaceOnItsScreen) {
                                {497, 358, kBlack},
                                {527, 380, kBlack},
                                {464, 346, kBlack}});
+}
+
+// Stored as rgb(200, 40, 60) with a profile that swaps red and green, the 64 x 48 picture
+// shows green, centred at (480, 360); black beside it.
+TEST_F(PictureFilesShow, APictureWithAColourProfileShowsTheColoursItMeans) {
+  ShowAndCheck(L"swapped.jpg", {{512, 384, RGB(40, 200, 60)}, {482, 362, RGB(40, 200, 60)}, {478, 384, kBlack}});
 }

@@ -104,7 +104,7 @@ TEST(EmbeddedProfile, TheChainOfAJpegsColourProfileSegments) {
 }
 
 TEST(EmbeddedProfile, AProfileLargerThanAnyPictureNeedsIsNotRead) {
-  const Bytes big = Profile(pictures::kMaxProfileBytes + 1);
+  const Bytes big = Profile(pictures::kLargestProfileBytes + 1);
   std::vector<Bytes> chunks;
   const size_t step = 65000, count = (big.size() + step - 1) / step;
   for (size_t i = 0; i < count; ++i)

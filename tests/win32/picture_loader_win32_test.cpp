@@ -272,7 +272,7 @@ TEST(PictureLoaderWin32, APathPastMaxPathIsOpenedByItsLongForm) {
     WatchedFiles files;
     pictures::SystemMemoryStatus memory;
     pictures::LoadedPicture picture;
-    EXPECT_TRUE(pictures::LoadPictureFile(c.path, picture, memory, &files));
+    EXPECT_TRUE(pictures::LoadPictureFile(c.path, picture, memory, nullptr, &files));
     EXPECT_EQ(files.names, std::vector<std::wstring>{c.opened});
   }
   SetCurrentDirectoryW(working);
