@@ -6,20 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "pictures/colour_plan.h"
 #include "pictures/picture_loader_win32.h"
 #include "pictures/system_colour_win32.h"
 #include "tests/e2e/jpeg_files.h"
+#include "tests/unit/icc_test_profile.h"
 
 namespace {
 
@@ -56,15 +56,13 @@ pictures::LoadedPicture Reference(const std::wstring& plain, const Bytes& profil
   return picture;
 }
 
-// A JPEG with the profile inserted in APP2 chunks, written in the order given.
-std::string WithProfile(const Bytes& jpeg, const Bytes& profile, const std::vector<int>& order) {
-  return e2e::WithIccProfile(std::string(jpeg.begin(), jpeg.end()), std::string(profile.begin(), profile.end()), order);
-}
-
-std::wstring Written(const std::wstring& name, const std::string& bytes) {
-  const std::wstring path = kFolder + name;
-  std::ofstream(path.c_str(), std::ios::binary) << bytes;
-  return path;
+// The picture `from` again as `name`, with the profile in APP2 chunks written in the order given.
+std::wstring Tagged(const std::wstring& from, const std::wstring& name, const Bytes& profile,
+                    const std::vector<int>& order = {1}) {
+  const Bytes jpeg = ReadAll(kFolder + from);
+  std::ofstream((kFolder + name).c_str(), std::ios::binary)
+      << e2e::WithIccProfile(std::string(jpeg.begin(), jpeg.end()), std::string(profile.begin(), profile.end()), order);
+  return kFolder + name;
 }
 
 class ColourProfiles : public testing::Test {
@@ -105,8 +103,7 @@ TEST_F(ColourProfiles, PicturesInTheScreensColoursOrWithABrokenProfileShowTheirN
   const auto plain = Load(kFolder + L"photo_plain.jpg");
   Bytes broken = adobe;
   broken[131] = 0xFF;  // a tag count far past the profile's end
-  const std::wstring brokenPath =
-      Written(L"broken_profile.jpg", WithProfile(ReadAll(kFolder + L"photo_plain.jpg"), broken, {1}));
+  const std::wstring brokenPath = Tagged(L"photo_plain.jpg", L"broken_profile.jpg", broken);
   const pictures::DisplayColours adobeScreen = pictures::DisplayColoursFrom(adobe);
   EXPECT_EQ(Load(kFolder + L"photo_srgb.jpg").pixels, plain.pixels);
   EXPECT_EQ(Load(kFolder + L"photo_adobe.jpg", &adobeScreen).pixels, plain.pixels);
@@ -118,7 +115,7 @@ TEST_F(ColourProfiles, PicturesInTheScreensColoursOrWithABrokenProfileShowTheirN
 TEST_F(ColourProfiles, AScreenWithAProfileOfItsOwnGetsItsColours) {
   const pictures::DisplayColours adobeScreen = pictures::DisplayColoursFrom(adobe);
   const Bytes swapped = ReadAll(kColord + L"SwappedRedAndGreen.icc");
-  const std::wstring path = Written(L"photo_swapped.jpg", WithProfile(ReadAll(kFolder + L"photo_plain.jpg"), swapped, {1}));
+  const std::wstring path = Tagged(L"photo_plain.jpg", L"photo_swapped.jpg", swapped);
   EXPECT_LE(LargestDifference(Load(path, &adobeScreen), Reference(kFolder + L"photo_plain.jpg", swapped, adobe)), 1);
   DeleteFileW(path.c_str());
 }
@@ -126,50 +123,32 @@ TEST_F(ColourProfiles, AScreenWithAProfileOfItsOwnGetsItsColours) {
 // ImageMagick splits a profile only above 65,519 bytes; a profile of three chunks, written
 // out of order, is read whole.
 TEST_F(ColourProfiles, AProfileInThreeChunksOutOfOrderIsReadWhole) {
-  const std::wstring path =
-      Written(L"photo_chunks.jpg", WithProfile(ReadAll(kFolder + L"photo_plain.jpg"), adobe, {2, 3, 1}));
+  const std::wstring path = Tagged(L"photo_plain.jpg", L"photo_chunks.jpg", adobe, {2, 3, 1});
   EXPECT_EQ(Load(path).pixels, Load(kFolder + L"photo_adobe.jpg").pixels);
   DeleteFileW(path.c_str());
 }
 
 namespace {
 
-void Put16(Bytes& out, uint32_t v) { out.insert(out.end(), {uint8_t(v >> 8), uint8_t(v)}); }
-void Put32(Bytes& out, uint32_t v) { Put16(out, v >> 16), Put16(out, v & 0xFFFF); }
-
 // A profile of the table kind that reads red as green and green as red, in linear light: an
 // A2B0 of type lut16 whose 2 x 2 x 2 grid gives each corner the sum of the swapped sRGB
 // colorants (connection space XYZ, 1.0 as 32768).
 Bytes SwappingTableProfile() {
-  const double colorants[3][3] = {{0.3851, 0.7169, 0.0971}, {0.4361, 0.2225, 0.0139}, {0.1431, 0.0606, 0.7141}};
+  const auto& c = test_support::kSrgbLike;
+  const std::array<double, 3> swapped[3] = {c[1], c[0], c[2]};
   Bytes lut = {'m', 'f', 't', '2', 0, 0, 0, 0, 3, 3, 2, 0};
-  for (int i = 0; i < 9; ++i) Put32(lut, i % 4 == 0 ? 0x10000 : 0);  // the identity matrix
-  Put16(lut, 2), Put16(lut, 2);
-  for (int i = 0; i < 3; ++i) Put16(lut, 0), Put16(lut, 0xFFFF);
+  const auto put16 = [&](uint32_t v) { lut.insert(lut.end(), {uint8_t(v >> 8), uint8_t(v)}); };
+  for (int i = 0; i < 9; ++i) put16(i % 4 == 0), put16(0);  // the identity matrix
+  put16(2), put16(2);
+  for (int i = 0; i < 3; ++i) put16(0), put16(0xFFFF);
   for (int corner = 0; corner < 8; ++corner)
     for (int xyz = 0; xyz < 3; ++xyz) {
       double sum = 0;
-      for (int channel = 0; channel < 3; ++channel)
-        if (corner >> (2 - channel) & 1) sum += colorants[channel][xyz];
-      Put16(lut, uint32_t(sum * 32768 + 0.5));
+      for (int channel = 0; channel < 3; ++channel) sum += (corner >> (2 - channel) & 1) * swapped[channel][xyz];
+      put16(uint32_t(sum * 32768 + 0.5));
     }
-  for (int i = 0; i < 3; ++i) Put16(lut, 0), Put16(lut, 0xFFFF);
-  Bytes white = {'X', 'Y', 'Z', ' ', 0, 0, 0, 0};
-  for (double v : {0.9642, 1.0, 0.8249}) Put32(white, uint32_t(v * 65536 + 0.5));
-  Bytes profile(128, 0);
-  profile[8] = 2;
-  for (auto [at, text] : {std::pair{12, "scnr"}, {16, "RGB "}, {20, "XYZ "}, {36, "acsp"}})
-    std::copy(text, text + 4, profile.begin() + at);
-  Put32(profile, 2);
-  const uint32_t lutAt = 128 + 4 + 24, whiteAt = lutAt + uint32_t(lut.size());
-  for (auto [tag, at, size] : {std::tuple{"A2B0", lutAt, uint32_t(lut.size())}, {"wtpt", whiteAt, 20u}}) {
-    profile.insert(profile.end(), tag, tag + 4);
-    Put32(profile, at), Put32(profile, size);
-  }
-  profile.insert(profile.end(), lut.begin(), lut.end());
-  profile.insert(profile.end(), white.begin(), white.end());
-  for (int i = 0; i < 4; ++i) profile[i] = uint8_t(profile.size() >> (24 - 8 * i));
-  return profile;
+  for (int i = 0; i < 3; ++i) put16(0), put16(0xFFFF);
+  return test_support::IccBytes("RGB ", {{"A2B0", lut}, {"wtpt", test_support::XyzTag({0.9642, 1.0, 0.8249})}}, "scnr");
 }
 
 }  // namespace
@@ -178,8 +157,7 @@ Bytes SwappingTableProfile() {
 // table reads red as green, in linear light, shows the red quadrant green, each channel the
 // sRGB encoding of the swapped stored value.
 TEST_F(ColourProfiles, AProfileOfTablesIsAppliedByTheSystem) {
-  const std::wstring path =
-      Written(L"table_swap.jpg", WithProfile(ReadAll(kFolder + L"orient_1.jpg"), SwappingTableProfile(), {1}));
+  const std::wstring path = Tagged(L"orient_1.jpg", L"table_swap.jpg", SwappingTableProfile());
   const auto plain = Load(kFolder + L"orient_1.jpg");
   const auto picture = Load(path);
   DeleteFileW(path.c_str());
