@@ -1,10 +1,10 @@
 // The program's colour transform against LittleCMS's, to the same destinations, for every
 // RGB matrix profile on the system and a few made here.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <lcms2.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -35,8 +35,7 @@ Bytes MadeRgbProfile(const cmsCIExyYTRIPLE& primaries, cmsToneCurve* curve) {
   cmsSaveProfileToMem(profile, nullptr, &size);
   Bytes bytes(size);
   cmsSaveProfileToMem(profile, bytes.data(), &size);
-  cmsCloseProfile(profile);
-  cmsFreeToneCurve(curve);
+  cmsCloseProfile(profile), cmsFreeToneCurve(curve);
   return bytes;
 }
 
@@ -45,16 +44,13 @@ const cmsCIExyYTRIPLE kSrgbPrimaries{{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.
 // Every RGB profile of the matrix kind, as the program's own reading finds them.
 std::vector<Named> MatrixProfiles() {
   std::vector<Named> found;
-  for (const std::string& folder : {kIcc + "colord/", kIcc}) {
-    DIR* dir = opendir(folder.c_str());
-    while (const dirent* entry = dir ? readdir(dir) : nullptr) {
-      Bytes bytes = entry->d_type == DT_REG ? ReadFile(folder + entry->d_name) : Bytes();
+  for (const std::string& folder : {kIcc + "colord/", kIcc})
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      Bytes bytes = entry.is_regular_file() ? ReadFile(entry.path()) : Bytes();
       const auto profile = pictures::ReadIccProfile(bytes.data(), bytes.size());
       if (profile && profile->space == pictures::ColourSpace::Rgb && profile->kind == pictures::ProfileKind::Matrix)
-        found.push_back({entry->d_name, std::move(bytes)});
+        found.push_back({entry.path().filename(), std::move(bytes)});
     }
-    if (dir) closedir(dir);
-  }
   const double srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
   const cmsCIExyYTRIPLE p3{{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
   found.push_back({"Display P3", MadeRgbProfile(p3, cmsBuildParametricToneCurve(nullptr, 4, srgbCurve))});
@@ -87,10 +83,9 @@ int LargestDifference(const Bytes& source, const Bytes& destination, const std::
   cmsHPROFILE out = cmsOpenProfileFromMem(destination.data(), cmsUInt32Number(destination.size()));
   cmsHTRANSFORM lcms = cmsCreateTransform(in, from->matrix->grey ? kGreyPixel : TYPE_BGRA_8, out, TYPE_BGRA_8,
                                           INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE);
+  cmsCloseProfile(in), cmsCloseProfile(out);
   cmsDoTransform(lcms, pixels.data(), theirs.data(), cmsUInt32Number(pixels.size()));
   cmsDeleteTransform(lcms);
-  cmsCloseProfile(in);
-  cmsCloseProfile(out);
 
   int largest = 0;
   for (size_t i = 0; i < pixels.size(); ++i) {
@@ -107,8 +102,7 @@ TEST(ColourAgainstLcms, EveryMatrixProfileWithinOneOfLittleCms) {
   const std::vector<Named> sources = MatrixProfiles();
   for (const char* wanted : {"AdobeRGB1998.icc", "AppleRGB.icc", "ProPhotoRGB.icc", "WideGamutRGB.icc",
                              "Rec709.icc", "Bluish.icc", "SwappedRedAndGreen.icc"})
-    EXPECT_TRUE(std::any_of(sources.begin(), sources.end(), [&](const Named& s) { return s.first == wanted; }))
-        << wanted;
+    EXPECT_TRUE(std::any_of(sources.begin(), sources.end(), [&](auto& s) { return s.first == wanted; })) << wanted;
 
   const Bytes adobe = ReadFile(kIcc + "colord/AdobeRGB1998.icc");
   const std::vector<Named> destinations = {

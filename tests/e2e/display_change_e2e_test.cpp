@@ -23,18 +23,15 @@ bool ScreenIs(SIZE size) {
   return GetSystemMetrics(SM_CXVIRTUALSCREEN) == size.cx && GetSystemMetrics(SM_CYVIRTUALSCREEN) == size.cy;
 }
 
-bool ChangeMode(SIZE size) {
-  DEVMODEW mode{};
-  mode.dmSize = sizeof(mode);
-  mode.dmPelsWidth = size.cx;
-  mode.dmPelsHeight = size.cy;
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  return ChangeDisplaySettingsW(&mode, 0) == DISP_CHANGE_SUCCESSFUL;
-}
-
-// Wine starts the Unix program but gives no handle to wait for: the screen's size tells
-// when it has done its work.
-bool ResizeFromOutside(SIZE size) {
+// A program's change of the mode, or xrandr's from outside: Wine starts the Unix program but
+// gives no handle to wait for, so the screen's size tells when it has done its work.
+bool Resize(SIZE size, bool byProgram = false) {
+  if (byProgram) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode), mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPelsWidth = size.cx, mode.dmPelsHeight = size.cy;
+    return ChangeDisplaySettingsW(&mode, 0) == DISP_CHANGE_SUCCESSFUL;
+  }
   wchar_t xrandr[MAX_PATH] = {};
   GetEnvironmentVariableW(L"GLIMMER_XRANDR", xrandr, MAX_PATH);
   std::wstring line = std::wstring(xrandr) + L" -s " + std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);
@@ -43,8 +40,7 @@ bool ResizeFromOutside(SIZE size) {
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
     return false;
-  for (HANDLE h : {info.hProcess, info.hThread})
-    if (h) CloseHandle(h);
+  CloseHandle(info.hProcess), CloseHandle(info.hThread);
   for (DWORD start = GetTickCount(); !ScreenIs(size); e2e::Sleep(10))
     if (GetTickCount() - start > 5000) return false;
   return true;
@@ -53,14 +49,13 @@ bool ResizeFromOutside(SIZE size) {
 class DisplayChangeTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!GetEnvironmentVariableW(L"GLIMMER_XRANDR", nullptr, 0)) {
+    if (!GetEnvironmentVariableW(L"GLIMMER_XRANDR", nullptr, 0))
       GTEST_SKIP() << "needs the screen of tools/monitor-rig --resizable (ctest starts it)";
-    }
     e2e::StartFresh();
   }
   void TearDown() override {
     saver_.reset();
-    EXPECT_TRUE(ScreenIs({1024, 768}) || ResizeFromOutside({1024, 768}));
+    EXPECT_TRUE(ScreenIs({1024, 768}) || Resize({1024, 768}));
   }
 
   void Start(SIZE picture, const Values& values) {
@@ -85,10 +80,8 @@ class DisplayChangeTest : public testing::Test {
       differences = 0;
       for (size_t i = 0; i < pixels.size(); ++i) {
         const POINT at{static_cast<LONG>(i % screen.cx), static_cast<LONG>(i / screen.cx)};
-        bool inside = false;
-        for (const RECT& picture : pictures) inside = inside || PtInRect(&picture, at);
-        const COLORREF got = RGB(pixels[i] >> 16 & 0xFF, pixels[i] >> 8 & 0xFF, pixels[i] & 0xFF);
-        differences += !e2e::Near(got, inside ? kGreen : RGB(0, 0, 0));
+        const bool inside = std::any_of(pictures.begin(), pictures.end(), [&](auto& r) { return PtInRect(&r, at); });
+        differences += !e2e::Near(RGB(pixels[i] >> 16, pixels[i] >> 8, pixels[i]), inside ? kGreen : 0);
       }
       if (WindowCovers(screen) && differences == 0) return;
     }
@@ -104,13 +97,7 @@ class DisplayChangeTest : public testing::Test {
 
 TEST_F(DisplayChangeTest, TheWindowAndItsPictureFollowTheScreen) {
   struct Change { bool byProgram; SIZE size; };
-  struct Case {
-    const char* name;
-    SIZE picture;
-    Values values;
-    std::vector<Change> changes;
-    std::vector<RECT> pictures;
-  };
+  struct Case { const char* name; SIZE picture; Values values; std::vector<Change> changes; std::vector<RECT> shown; };
   const Case cases[] = {
       // Centred 301 x 203 on 1280 x 1024 at (640 - 150.5, 512 - 101.5), halves to even.
       {"a program's change", {301, 203}, {{"Cyuuou", "1"}}, {{true, {1280, 1024}}}, {{490, 410, 791, 613}}},
@@ -127,22 +114,22 @@ TEST_F(DisplayChangeTest, TheWindowAndItsPictureFollowTheScreen) {
     ASSERT_NO_FATAL_FAILURE(Start(c.picture, c.values));
     for (const Change& change : c.changes) {
       if (&change != &c.changes.front()) e2e::Sleep(100);
-      ASSERT_TRUE(change.byProgram ? ChangeMode(change.size) : ResizeFromOutside(change.size));
+      ASSERT_TRUE(Resize(change.size, change.byProgram));
     }
-    ExpectFollowed(c.changes.back().size, c.pictures);
+    ExpectFollowed(c.changes.back().size, c.shown);
     saver_.reset();
-    ASSERT_TRUE(ResizeFromOutside({1024, 768}));
+    ASSERT_TRUE(Resize({1024, 768}));
   }
 }
 
-// Under Wine 8 GetGuiResources is not implemented (it gives 0) and PrivateUsage is 0, while
-// PagefileUsage, the same figure on Windows, holds the committed bytes.
+// Under Wine 8 GetGuiResources is not implemented (it gives 0 every time) and PrivateUsage is
+// 0, while PagefileUsage, the same figure on Windows, holds the committed bytes.
 TEST_F(DisplayChangeTest, ManyChangesLeakNothingAndOnlyAKeyEndsTheSaver) {
   ASSERT_NO_FATAL_FAILURE(Start({301, 203}, {{"Speed", "1"}, {"MouseM", "5"}}));
   std::pair<DWORD, size_t> first, last;
   for (int change = 0; change <= 20; ++change) {
     const SIZE size = change % 2 ? SIZE{1024, 768} : SIZE{1280, 1024};
-    ASSERT_TRUE(ResizeFromOutside(size));
+    ASSERT_TRUE(Resize(size));
     for (DWORD start = GetTickCount(); !WindowCovers(size) && GetTickCount() - start < 1500;) e2e::Sleep(20);
     ASSERT_TRUE(WindowCovers(size) && saver_->Running()) << "change " << change;
     PROCESS_MEMORY_COUNTERS_EX memory{};
@@ -150,12 +137,9 @@ TEST_F(DisplayChangeTest, ManyChangesLeakNothingAndOnlyAKeyEndsTheSaver) {
     last = {GetGuiResources(saver_->Handle(), GR_GDIOBJECTS), std::max(memory.PrivateUsage, memory.PagefileUsage)};
     if (change == 0) first = last;
   }
-  if (first.first) {
-    EXPECT_EQ(last.first, first.first) << "GDI objects";
-  }
+  EXPECT_EQ(last.first, first.first) << "GDI objects";
   EXPECT_GT(first.second, 0u);
   EXPECT_LT(last.second, first.second + (1u << 20)) << "committed bytes " << first.second << ", then " << last.second;
-  EXPECT_TRUE(saver_->Running());
   e2e::PressKey('A');
   EXPECT_TRUE(saver_->WaitForExit(3000));
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32_handles.h"
+#include "tests/unit/icc_test_profile.h"
 
 namespace e2e {
 
@@ -99,13 +100,8 @@ inline std::string WithIccProfile(const std::string& jpeg, const std::string& pr
   if (jpeg.size() < 2 || order.empty()) return {};
   const size_t parts = order.size(), step = (profile.size() + parts - 1) / parts;
   std::string segments;
-  for (int number : order) {
-    const size_t from = std::min(profile.size(), (number - 1) * step), to = std::min(profile.size(), from + step);
-    const size_t length = 2 + 14 + (to - from);
-    segments += std::string("\xFF\xE2", 2) + char(length >> 8) + char(length & 0xFF);
-    segments += std::string("ICC_PROFILE\0", 12) + char(number) + char(parts);
-    segments += profile.substr(from, to - from);
-  }
+  for (int n : order)
+    segments += test_support::IccChunk(profile.substr(std::min(profile.size(), (n - 1) * step), step), n, int(parts));
   return jpeg.substr(0, 2) + segments + jpeg.substr(2);
 }
 

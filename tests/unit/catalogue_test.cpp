@@ -293,10 +293,8 @@ TEST(PicturesCatalogue, FolderMetTwiceIsListedWhereFirstMet) {
     FakeTree tree;
     tree.folders[L"C:\\P\\"] = {Dir(L"album"), Dir(L"shortcut")};
     if (shortcutFirst) std::swap(tree.folders[L"C:\\P\\"][0], tree.folders[L"C:\\P\\"][1]);
-    tree.folders[L"C:\\P\\album\\"] = {File(L"p.jpg"), Dir(L"inner")};
-    tree.folders[L"C:\\P\\album\\inner\\"] = {File(L"q.gif")};
-    tree.folders[L"C:\\P\\shortcut\\"] = tree.folders[L"C:\\P\\album\\"];
-    tree.folders[L"C:\\P\\shortcut\\inner\\"] = tree.folders[L"C:\\P\\album\\inner\\"];
+    for (const std::wstring way : {L"C:\\P\\album\\", L"C:\\P\\shortcut\\"})
+      tree.folders[way] = {File(L"p.jpg"), Dir(L"inner")}, tree.folders[way + L"inner\\"] = {File(L"q.gif")};
     tree.ids = {{L"C:\\P\\", Id(1)}, {L"C:\\P\\album\\", Id(2)}, {L"C:\\P\\shortcut\\", Id(2)}};
     tree.finalPaths = {{L"C:\\P\\album\\", L"C:\\P\\ALBUM"}, {L"C:\\P\\shortcut\\", L"C:\\P\\ALBUM"}};
     const std::wstring first = shortcutFirst ? L"C:\\P\\shortcut\\" : L"C:\\P\\album\\";
@@ -308,37 +306,22 @@ TEST(PicturesCatalogue, FolderMetTwiceIsListedWhereFirstMet) {
 // some photo libraries' "by date" and "by album" views do) are walked once: without the
 // rule the walk doubles with every level. Opening a folder costs a volume read, so a
 // folder the listing told apart is opened only when its listed identity was met before.
-struct MergingLinks : platform::DirectoryLister, platform::MessagePump {
-  static constexpr int kLevels = 18;
-  static int Level(const std::wstring& folder) { return static_cast<int>(folder.size() - 3) / 2; }  // "a\" a level
-  std::vector<DirectoryEntry> List(const std::wstring& folder) override {
-    if (++listings > 1000) return {};
-    const int level = Level(folder);
-    std::vector<DirectoryEntry> entries = {File((L"p" + std::to_wstring(level) + L".jpg").c_str())};
-    if (level == kLevels) return entries;
-    for (const wchar_t* name : {L"a", L"b"}) {
-      entries.push_back(Dir(name));
-      entries.back().fileId = Id(static_cast<uint8_t>(level + 1)).fileId;  // as Wine lists a Unix link
-    }
-    return entries;
-  }
-  std::optional<platform::IdentifiedFolder> Identify(const std::wstring& folder) override {
-    ++opens;
-    const int level = Level(folder);
-    return platform::IdentifiedFolder{Id(static_cast<uint8_t>(level)), L"Z:\\LEVEL" + std::to_wstring(level)};
-  }
-  void PumpPending() override {}
-  int listings = 0;
-  int opens = 0;
-};
-
 TEST(PicturesCatalogue, MergingLinksAreWalkedOnceEach) {
-  MergingLinks tree;
-  Paths list;
-  pictures::GetPictureFolder(1, L"Z:\\", true, {tree, tree}, list);
-  EXPECT_EQ(tree.listings, MergingLinks::kLevels + 1);
-  EXPECT_LE(tree.opens - 1, 2 * MergingLinks::kLevels);  // at most one open a link, besides the picture folder
-  ASSERT_EQ(list.size(), static_cast<size_t>(MergingLinks::kLevels + 1));
+  constexpr int kLevels = 18;
+  FakeTree tree;
+  // Each level's folder as the walk meets it first, through a\ every time, and through b\ last.
+  std::wstring path = L"Z:\\", other;
+  for (int level = 0; level <= kLevels; other = path + L"b\\", path += L"a\\", ++level) {
+    for (const std::wstring& way : {path, other})
+      tree.ids[way] = Id(uint8_t(level)), tree.finalPaths[way] = L"Z:\\LEVEL" + std::to_wstring(level);
+    auto& entries = tree.folders[path] = {File((L"p" + std::to_wstring(level) + L".jpg").c_str())};
+    for (const wchar_t* link : {L"a", L"b"})  // listed with the identity they lead to, as Wine lists links
+      if (level < kLevels) entries.push_back(Dir(link)), entries.back().fileId = Id(uint8_t(level + 1)).fileId;
+  }
+  const Paths list = tree.Scan(1, L"Z:\\", true);
+  EXPECT_EQ(tree.listings, kLevels + 1);
+  EXPECT_LE(tree.identified.size() - 1, 2u * kLevels);  // at most one open a link, besides the picture folder
+  ASSERT_EQ(list.size(), size_t{kLevels + 1});
   EXPECT_EQ(list[2], L"Z:\\a\\a\\p2.jpg");  // each level where the walk first met it
 }
 

@@ -84,8 +84,7 @@ struct FakeShowHost : show::ShowHost {
   const settings::SaverSettings& Settings() override { return settings; }
   bool FollowDisplayChange() override {
     if (!change || static_cast<int32_t>(now - change->at) < 0) return false;
-    *display = change->display;
-    primary = change->primary;
+    *display = change->display, primary = change->primary;
     change.reset();
     events.push_back(L"follow");
     return true;
@@ -437,8 +436,7 @@ TEST(ShowLoop, AChangeOfTheScreensDrawsForTheNewArea) {
     for (const auto& path : rig.list) rig.host.sizes[path] = {1200, 900};
     rig.Cycles(1);
     const uint32_t drawn = rig.show.LastDrawTick();
-    rig.host.events.clear();
-    rig.host.drawTicks.clear();
+    rig.host.events.clear(), rig.host.drawTicks.clear();
     rig.host.change = {drawn + 500, c.display, c.primary};
     rig.Cycles(1);
     std::vector<std::wstring> want = {L"load C:\\b.jpg", L"follow", L"load C:\\a.jpg",

@@ -35,12 +35,13 @@ struct CountingPump : platform::MessagePump {
   int folders = 0;
 };
 
-Paths Scan(const std::wstring& folder) {
+Paths Scan(const std::wstring& folder, int* folders = nullptr) {
   platform::Win32DirectoryLister lister;
   CountingPump pump;
   Paths list;
   pictures::GetPictureFolder(pictures::kAddPictures, folder, true, {lister, pump}, list);
   std::sort(list.begin(), list.end());
+  if (folders) *folders = pump.folders;
   return list;
 }
 
@@ -69,8 +70,7 @@ TEST_F(DirectoryListerWin32, LinksBackUpThePathAreNotEnteredAndALinkToASiblingIs
   EXPECT_TRUE(Listed(kRoot + L"\\sub", L"self"));
 
   // The sibling and the link to it are one folder, listed under the name met first.
-  platform::Win32DirectoryLister lister;
-  const auto entries = lister.List(kRoot + L"\\");
+  const auto entries = platform::Win32DirectoryLister().List(kRoot + L"\\");
   const auto first = std::find_if(entries.begin(), entries.end(),
                                   [](const auto& e) { return e.name == L"旅行" || e.name == L"近道"; });
   ASSERT_NE(first, entries.end());
@@ -82,28 +82,11 @@ TEST_F(DirectoryListerWin32, LinksBackUpThePathAreNotEnteredAndALinkToASiblingIs
 TEST_F(DirectoryListerWin32, LinksThatMergeAreWalkedOnce) {
   const std::wstring top = kLinks + L"\\merge\\l0";
   Touch(kLinks + L"\\merge\\l16\\p.jpg");
-  platform::Win32DirectoryLister lister;
-  CountingPump pump;
-  Paths list;
-  pictures::GetPictureFolder(pictures::kAddPictures, top, true, {lister, pump}, list);
-  EXPECT_EQ(pump.folders, 17);
+  int folders = 0;
+  const Paths list = Scan(top, &folders);
+  EXPECT_EQ(folders, 17);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0].size(), top.size() + 16 * 2 + 6);  // "\a" or "\b" a level, then "\p.jpg"
-}
-
-// A link's final path is its target's, and folders that only share an identity (Wine gives
-// every mount's root volume 0, file 1) have final paths of their own.
-TEST_F(DirectoryListerWin32, FinalPathsTellLinksFromFoldersThatOnlyShareAnIdentity) {
-  platform::Win32DirectoryLister lister;
-  const auto root = lister.Identify(kRoot + L"\\");
-  const auto link = lister.Identify(kRoot + L"\\back1\\");
-  ASSERT_TRUE(root && link);
-  EXPECT_FALSE(root->finalPath.empty());
-  EXPECT_EQ(link->finalPath, root->finalPath);
-  const auto dev = lister.Identify(L"Z:\\dev\\");
-  const auto shm = lister.Identify(L"Z:\\dev\\shm\\");
-  if (!dev || !shm) GTEST_SKIP() << "no /dev/shm here";
-  EXPECT_NE(dev->finalPath, shm->finalPath);
 }
 
 // /dev and /dev/shm are different mounts with the same identity under Wine: a scan of

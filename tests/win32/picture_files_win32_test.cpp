@@ -1,22 +1,34 @@
 // The loader on pictures as other programs write them (made by tools/test-pictures): Exif
 // orientations, a progressive JPEG, GIFs whose frame is smaller than or off its screen,
-// interlaced and transparent GIFs, a BMP with the version 5 header and alpha.
+// interlaced and transparent GIFs, a BMP with the version 5 header and alpha; and pictures
+// with colour profiles, as ImageMagick tags them and as the tests write them, shown in the
+// screen's colours, against the system's colour management (LittleCMS under Wine) applied
+// to the decoder's own pixels.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "pictures/picture_loader_win32.h"
+#include "pictures/system_colour_win32.h"
+#include "tests/e2e/jpeg_files.h"
 #include "tests/unit/fake_memory_status.h"
+#include "tests/unit/icc_test_profile.h"
 
 namespace {
 
-const std::wstring kFolder = L"C:\\glimmer_pictures\\";
+const std::wstring kFolder = L"C:\\glimmer_pictures\\", kColord = L"Z:\\usr\\share\\color\\icc\\colord\\";
+using pictures::LoadedPicture;
+using test_support::Bytes;
 
 struct Colour {
   int r, g, b;
@@ -40,15 +52,63 @@ std::string Hex(uint32_t pixel) {
   return text;
 }
 
+Bytes ReadAll(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A picture of the fixture again as `name`, with the profile in APP2 chunks written in the
+// order given.
+std::wstring Tagged(const std::wstring& name, const Bytes& profile, const std::vector<int>& order = {1},
+                    const std::wstring& from = L"photo_plain.jpg") {
+  const Bytes jpeg = ReadAll(kFolder + from);
+  std::ofstream((kFolder + name).c_str(), std::ios::binary)
+      << e2e::WithIccProfile(std::string(jpeg.begin(), jpeg.end()), std::string(profile.begin(), profile.end()), order);
+  return name;
+}
+
+// The largest difference of any byte of any pixel.
+int LargestDifference(const LoadedPicture& a, const LoadedPicture& b) {
+  int largest = a.pixels.size() == b.pixels.size() ? 0 : 256;
+  for (size_t i = 0; i < a.pixels.size() && largest < 256; ++i)
+    for (int shift = 0; shift < 32; shift += 8)
+      largest = std::max(largest, std::abs(int(a.pixels[i] >> shift & 0xFF) - int(b.pixels[i] >> shift & 0xFF)));
+  return largest;
+}
+
+// The decoder's own pixels of a picture, converted by the system from `profile` to `display`.
+LoadedPicture Converted(LoadedPicture picture, const Bytes& profile, const Bytes& display) {
+  EXPECT_TRUE(pictures::ConvertBySystem(profile, false, display, picture.pixels.data(), picture.width, picture.height));
+  return picture;
+}
+
+// A profile of the table kind that reads red as green and green as red, in linear light: an
+// A2B0 of type lut16 whose 2 x 2 x 2 grid gives each corner the sum of the swapped sRGB
+// colorants (connection space XYZ, 1.0 as 32768).
+Bytes SwappingTableProfile() {
+  const auto& c = test_support::kSrgbLike;
+  Bytes lut = {'m', 'f', 't', '2', 0, 0, 0, 0, 3, 3, 2, 0};
+  const auto put16 = [&](uint32_t v) { lut.push_back(uint8_t(v >> 8)), lut.push_back(uint8_t(v)); };
+  const auto ramps = [&] { for (int i = 0; i < 3; ++i) put16(0), put16(0xFFFF); };
+  for (int i = 0; i < 9; ++i) put16(i % 4 == 0), put16(0);  // the identity matrix
+  put16(2), put16(2), ramps();
+  for (int rgb = 0; rgb < 8; ++rgb)  // a corner's red, green and blue as bits 2, 1 and 0
+    for (int i = 0; i < 3; ++i)
+      put16(uint32_t(((rgb >> 2 & 1) * c[1][i] + (rgb >> 1 & 1) * c[0][i] + (rgb & 1) * c[2][i]) * 32768 + 0.5));
+  ramps();
+  return test_support::IccBytes("RGB ", {{"A2B0", lut}, {"wtpt", test_support::XyzTag({0.9642, 1.0, 0.8249})}}, "scnr");
+}
+
 class PictureFiles : public testing::Test {
  protected:
   void SetUp() override {
     if (GetFileAttributesW((kFolder + L"ready").c_str()) == INVALID_FILE_ATTRIBUTES)
       GTEST_SKIP() << "needs the test-pictures fixture (ctest runs it)";
   }
-  static pictures::LoadedPicture Load(const std::wstring& name) {
+  static pictures::LoadedPicture Load(const std::wstring& name, const pictures::DisplayColours* display = nullptr) {
     pictures::LoadedPicture picture;
-    EXPECT_TRUE(pictures::LoadPictureFile(kFolder + name, picture));
+    pictures::SystemMemoryStatus memory;
+    EXPECT_TRUE(pictures::LoadPictureFile(kFolder + name, picture, memory, display));
     return picture;
   }
   // The quadrants of a width x height pattern at (left, top) of the picture: the middle of
@@ -91,14 +151,8 @@ TEST_F(PictureFiles, AllEightExifOrientationsStandUpright) {
 // Some editors write large colour profiles first: the Exif segment then begins past the
 // first 128 KiB of the file, and the photo still stands upright.
 TEST_F(PictureFiles, AnExifSegmentFarIntoTheFileStillTurnsThePhoto) {
-  std::ifstream in((kFolder + L"orient_6.jpg").c_str(), std::ios::binary);
-  const std::string jpeg(std::istreambuf_iterator<char>(in), {});
-  ASSERT_GT(jpeg.size(), 2u);
-  const std::string filler = std::string("\xFF\xE2\xFF\xFF", 4) + std::string(65533, '\x5A');
-  const std::wstring path = kFolder + L"exif_far.jpg";
-  std::ofstream(path.c_str(), std::ios::binary) << jpeg.substr(0, 2) + filler + filler + jpeg.substr(2);
-  const auto picture = Load(L"exif_far.jpg");
-  DeleteFileW(path.c_str());
+  const auto picture = Load(Tagged(L"exif_far.jpg", Bytes(2 * 65519, 0x5A), {1, 2}, L"orient_6.jpg"));
+  DeleteFileW((kFolder + L"exif_far.jpg").c_str());
   ASSERT_EQ(picture.width, 96);
   ASSERT_EQ(picture.height, 64);
   ExpectQuadrants(picture, 0, 0, 96, 64, 40);
@@ -177,5 +231,65 @@ TEST_F(PictureFiles, TheTurnsAndScreensSecondBufferCountsAgainstTheFreeMemory) {
       pictures::LoadedPicture picture;
       EXPECT_EQ(pictures::LoadPictureFile(kFolder + c.name, picture, memory), available == c.needed);
     }
+  }
+}
+
+// A profile that swaps red and green shows the stored rgb(200, 40, 60) as rgb(40, 200, 60).
+TEST_F(PictureFiles, AFlatColourTaggedWithSwappedRedAndGreenShowsThemSwapped) {
+  const auto picture = Load(L"swapped.jpg");
+  ASSERT_EQ(picture.width, 64);
+  EXPECT_TRUE(Near(picture.pixels[24 * 64 + 32], {40, 200, 60}, 3)) << Hex(picture.pixels[24 * 64 + 32]);
+}
+
+// Converted within 1 of the system's conversion, and visibly changed; sRGB, the screen's own
+// profile and a broken one leave the decoder's pixels exactly as they are.
+TEST_F(PictureFiles, TaggedPhotosShowInTheScreensColours) {
+  const Bytes adobe = ReadAll(kColord + L"AdobeRGB1998.icc"), swapped = ReadAll(kColord + L"SwappedRedAndGreen.icc");
+  ASSERT_FALSE(adobe.empty() || swapped.empty());
+  Bytes broken = adobe;
+  broken[131] = 0xFF;  // a tag count far past the profile's end
+  const pictures::DisplayColours adobeScreen = pictures::DisplayColoursFrom(adobe);
+  const Bytes& srgb = pictures::SrgbProfileBytes();
+  const LoadedPicture jpeg = Load(L"photo_plain.jpg"), bmp = Load(L"photo_plain.bmp");
+  struct Case { std::wstring name; const pictures::DisplayColours* screen; LoadedPicture want; int within; };
+  const Case cases[] = {
+      {L"photo_adobe.jpg", nullptr, Converted(jpeg, adobe, srgb), 1},
+      {L"photo_adobe.bmp", nullptr, Converted(bmp, adobe, srgb), 1},  // a version 5 BMP's profile
+      {Tagged(L"photo_swapped.jpg", swapped), &adobeScreen, Converted(jpeg, swapped, adobe), 1},
+      // ImageMagick splits a profile only above 65,519 bytes: three chunks, out of order.
+      {Tagged(L"photo_chunks.jpg", adobe, {2, 3, 1}), nullptr, Load(L"photo_adobe.jpg"), 0},
+      {L"photo_srgb.jpg", nullptr, jpeg, 0},
+      {L"photo_adobe.jpg", &adobeScreen, jpeg, 0},
+      {Tagged(L"broken_profile.jpg", broken), nullptr, jpeg, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.name.c_str() << (c.screen ? " on an Adobe RGB screen" : ""));
+    const LoadedPicture shown = Load(c.name, c.screen), &stored = c.name.back() == L'p' ? bmp : jpeg;
+    EXPECT_LE(LargestDifference(shown, c.want), c.within);
+    if (c.want.pixels != stored.pixels) {
+      EXPECT_GT(LargestDifference(shown, stored), 8);
+    }
+  }
+  for (const wchar_t* name : {L"photo_swapped.jpg", L"photo_chunks.jpg", L"broken_profile.jpg"})
+    DeleteFileW((kFolder + name).c_str());
+}
+
+// Profiles built from tables go through the system's colour management: a profile whose
+// table reads red as green, in linear light, shows the red quadrant green, each channel the
+// sRGB encoding of the swapped stored value; the opacity as it was.
+TEST_F(PictureFiles, AProfileOfTablesIsAppliedByTheSystem) {
+  const auto picture = Load(Tagged(L"table_swap.jpg", SwappingTableProfile(), {1}, L"orient_1.jpg"));
+  const auto plain = Load(L"orient_1.jpg");
+  DeleteFileW((kFolder + L"table_swap.jpg").c_str());
+  ASSERT_EQ(picture.pixels.size(), plain.pixels.size());
+  const auto encoded = [](uint32_t value) {
+    const double x = value / 255.0;
+    return int(std::lround(255 * (x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055)));
+  };
+  for (size_t at : {size_t{16 * 96 + 24}, size_t{16 * 96 + 72}, size_t{48 * 96 + 24}}) {  // red, green, blue
+    const uint32_t stored = plain.pixels[at], shown = picture.pixels[at];
+    EXPECT_TRUE(Near(shown, {encoded(stored >> 8 & 0xFF), encoded(stored >> 16 & 0xFF), encoded(stored & 0xFF)}, 2))
+        << Hex(stored) << " shown as " << Hex(shown);
+    EXPECT_EQ(shown >> 24, stored >> 24);
   }
 }

@@ -228,56 +228,39 @@ TEST(PictureLoaderWin32, BadFilesAreRefusedAndLeaveThePictureAlone) {
   RemoveDirectoryW(folder.c_str());
 }
 
-namespace {
-
-// The system's files, with every name the loader opens noted.
-struct WatchedFiles : pictures::PictureFiles {
-  HRESULT Open(const std::wstring& name, IStream** stream) override {
-    names.push_back(name);
-    return PictureFiles::Open(name, stream);
-  }
-  std::vector<std::wstring> names;
-};
-
-}  // namespace
-
 // Windows opens no plain path of MAX_PATH characters or more (Wine does, so the names are
 // watched): a catalogued path that long is opened by the "\\?\" form of its full path, one
-// with "..\" in it by its normalised form, and a short one as it stands.
+// with "..\" in it by its normalised form, a short text relative to the working folder as
+// its full path is, and a short full path as it stands.
 TEST(PictureLoaderWin32, APathPastMaxPathIsOpenedByItsLongForm) {
-  const std::wstring folder = TempFolder();
-  std::wstring deep = folder;
-  for (int level = 0; level < 3; ++level) {
-    deep += L"\\" + std::wstring(90, static_cast<wchar_t>(L'a' + level));
-    ASSERT_TRUE(CreateDirectoryW(platform::LongPathForm(deep).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-  }
-  const std::wstring deepPicture = deep + L"\\long.jpg";
-  const std::wstring shortPicture = folder + L"\\short.jpg";
-  ASSERT_GE(deepPicture.size(), 300u);
-  ASSERT_TRUE(e2e::WriteJpeg(deepPicture, 64, 48, e2e::PhotoLikeRows(64, 48)));
-  ASSERT_TRUE(e2e::WriteJpeg(shortPicture, 64, 48, e2e::PhotoLikeRows(64, 48)));
-  const size_t lastSlash = deep.rfind(L'\\');
-  const std::wstring roundabout = deep + L"\\..\\" + deep.substr(lastSlash + 1) + L"\\long.jpg";
-  struct Case {
-    std::wstring path, opened;
+  struct WatchedFiles : pictures::PictureFiles {
+    HRESULT Open(const std::wstring& name, IStream** stream) override {
+      names.push_back(name);
+      return PictureFiles::Open(name, stream);
+    }
+    std::vector<std::wstring> names;
   };
-  const Case cases[] = {{deepPicture, L"\\\\?\\" + deepPicture}, {roundabout, L"\\\\?\\" + deepPicture},
-                        {shortPicture, shortPicture}, {L"long.jpg", L"\\\\?\\" + deepPicture}};
-  // The last, a short text relative to the working folder, counts by its full path.
+  const std::wstring folder = TempFolder(), shortPicture = folder + L"\\short.jpg", name(200, L'a');
+  const std::wstring upper = folder + L"\\" + name, deep = upper + L"\\" + name, deepPicture = deep + L"\\long.jpg";
+  const std::wstring longForm = L"\\\\?\\" + deepPicture;
+  for (const std::wstring& made : {upper, deep}) CreateDirectoryW(platform::LongPathForm(made).c_str(), nullptr);
+  ASSERT_GE(deepPicture.size(), 300u);
+  for (const std::wstring& path : {deepPicture, shortPicture})
+    ASSERT_TRUE(e2e::WriteJpeg(path, 64, 48, e2e::PhotoLikeRows(64, 48)));
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {deepPicture, longForm}, {deep + L"\\..\\" + name + L"\\long.jpg", longForm},
+      {shortPicture, shortPicture}, {L"long.jpg", longForm}};
   wchar_t working[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, working);
   ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str())) << GetLastError();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.path.size());
+  for (const auto& [path, opened] : cases) {
     WatchedFiles files;
     pictures::SystemMemoryStatus memory;
     pictures::LoadedPicture picture;
-    EXPECT_TRUE(pictures::LoadPictureFile(c.path, picture, memory, nullptr, &files));
-    EXPECT_EQ(files.names, std::vector<std::wstring>{c.opened});
+    EXPECT_TRUE(pictures::LoadPictureFile(path, picture, memory, nullptr, &files)) << path.size();
+    EXPECT_EQ(files.names, std::vector<std::wstring>{opened}) << path.size();
   }
   SetCurrentDirectoryW(working);
-  DeleteFileW(platform::LongPathForm(deepPicture).c_str());
-  DeleteFileW(shortPicture.c_str());
-  for (; deep != folder; deep.resize(deep.rfind(L'\\'))) RemoveDirectoryW(platform::LongPathForm(deep).c_str());
-  RemoveDirectoryW(folder.c_str());
+  for (const std::wstring& path : {deepPicture, shortPicture}) DeleteFileW(platform::LongPathForm(path).c_str());
+  for (const std::wstring& made : {deep, upper, folder}) RemoveDirectoryW(platform::LongPathForm(made).c_str());
 }
