@@ -61,7 +61,7 @@ class DirectoryListerWin32 : public testing::Test {
 
 }  // namespace
 
-TEST_F(DirectoryListerWin32, LinksBackUpThePathAreNotEnteredAndALinkToASiblingIs) {
+TEST_F(DirectoryListerWin32, LinksBackUpThePathAreNotEnteredAndASiblingReachedTwiceIsListedOnce) {
   Touch(kRoot + L"\\a.jpg");
   Touch(kRoot + L"\\sub\\s.jpg");
   Touch(kRoot + L"\\旅行\\富士山.JPG");
