@@ -5,13 +5,12 @@
 #include <wincodec.h>
 
 #include <algorithm>
-#include <fstream>
 #include <cstdint>
+#include <fstream>
 #include <new>
 #include <vector>
 
 #include "pictures/colour_plan.h"
-#include "pictures/embedded_profile.h"
 #include "pictures/gif_screen.h"
 #include "pictures/orientation.h"
 #include "pictures/picture_plan.h"
@@ -159,14 +158,13 @@ PictureColours ColoursOf(IWICBitmapFrameDecode* frame) {
   return PictureColours::Rgb;
 }
 
-// In place, on the straight colour values the decoder gave; opacity stays as it is.
-bool ConvertColours(const ColourPlan& plan, const std::vector<uint8_t>& profile, const DisplayColours& display,
+// In place, on the straight colour values the decoder gave; opacity stays as it is. A
+// profile the system's module cannot take leaves the picture as stored.
+void ConvertColours(const ColourPlan& plan, const std::vector<uint8_t>& profile, const DisplayColours& display,
                     LoadedPicture& decoded) {
   if (plan.route == ColourPlan::Route::OwnTransform) plan.transform->Apply(decoded.pixels.data(), decoded.pixels.size());
-  // A profile the system's module cannot take leaves the picture as stored.
   if (plan.route == ColourPlan::Route::System)
     ConvertBySystem(profile, plan.greySource, display.bytes, decoded.pixels.data(), decoded.width, decoded.height);
-  return true;
 }
 
 // Converted and turned on this thread right after the decode, while the pixels are still
@@ -174,8 +172,9 @@ bool ConvertColours(const ColourPlan& plan, const std::vector<uint8_t>& profile,
 bool DecodeUpright(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT width, UINT height,
                    Orientation turn, const ColourPlan& colours, const std::vector<uint8_t>& profile,
                    const DisplayColours& display, LoadedPicture& decoded) {
-  return DecodeFrame(factory, frame, width, height, decoded) && ConvertColours(colours, profile, display, decoded) &&
-         TurnUpright(decoded, turn);
+  if (!DecodeFrame(factory, frame, width, height, decoded)) return false;
+  ConvertColours(colours, profile, display, decoded);
+  return TurnUpright(decoded, turn);
 }
 
 // The system's GIF decoder gives the first frame alone, at its own size; the show is given
